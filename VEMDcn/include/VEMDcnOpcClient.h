@@ -1,0 +1,126 @@
+// VEMDcnOpcClient: the one object through which a host application talks to
+// one OPC Data Access server, on this machine or on a remote host.
+//
+// Every operation that returns long returns an HRESULT. When it fails with an
+// error object, the object is the calling thread's last error for the code
+// returned: fetch it with QARError::QARGetLastError(hr).
+#pragma once
+
+#include <objbase.h>
+
+#include "QARHashDicVEMDcnOpcItem.h"
+#include "QARListPtrVEMDcnOpcGroup.h"
+#include "QARListValQARBaseUnknown_var.h"
+#include "QARListValQARUnicodeString.h"
+#include "QARRawCollVARTYPE.h"
+#include "QARUnicodeString.h"
+#include "VEMDcnExport.h"
+#include "VEMDcnOpcError.h"
+#include "opcda.h"
+
+class VEMDcnOpcItemTreeNode;
+class VEMDcnOpcDataCallback;
+
+class VEMDCN_EXPORT VEMDcnOpcClient {
+ public:
+  explicit VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable = false);
+  virtual ~VEMDcnOpcClient();
+
+  VEMDcnOpcClient(const VEMDcnOpcClient&) = delete;
+  VEMDcnOpcClient& operator=(const VEMDcnOpcClient&) = delete;
+
+  // Connection
+  long OpcStart(const QARUnicodeString& serverName, const QARUnicodeString& hostName, unsigned int updateRate,
+                float percentDeadband);
+  long OpcStop();
+  long SetHostName(const QARUnicodeString& hostName);
+  long GetOpcSrvName(QARUnicodeString& serverName);
+  long GetOpcServerCLSID(unsigned short* progID, GUID& clsid);
+
+  // Server status and discovery
+  long GetServerStatus(QARUnicodeString& statusText, QARUnicodeString& stateText);
+  long GetOpcServerList(QARListValQARUnicodeString** serverList);
+
+  // Data types
+  void GetSupportedDataType(QARRawCollVARTYPE& dataTypes);
+
+  // Browsing
+  unsigned char OPCBrowserIsAvailable();
+  long BrowseToRoot();
+  long GetFullyQualifiedItem(const unsigned short* name, unsigned short*& fullItemID);
+  long GetOpcItemsList(const QARUnicodeString& pattern, QARHashDicVEMDcnOpcItem** items);
+  long GetOpcItemsList(const QARUnicodeString& pattern, VARTYPE dataType, const QARUnicodeString& access,
+                       QARHashDicVEMDcnOpcItem** items);
+  long GetOpcItemsTree(const QARUnicodeString& pattern, VEMDcnOpcItemTreeNode& root);
+  long ValidateTags(QARListValQARBaseUnknown_var& tags);
+
+  // Groups and data exchange
+  long DefineGroup(unsigned short* const groupName, unsigned long nbItems, unsigned short* const accessPath,
+                   const unsigned short* const* itemIDs, const VARIANT* requestedTypes,
+                   unsigned long& serverGroupHandle, const unsigned char& useGIT, const unsigned char& active,
+                   const unsigned char& asyncWrite);
+  long SyncReadGroup(unsigned long groupHandle, VARIANT* values, const unsigned char& useGIT, OPCDATASOURCE source);
+  long SyncWriteGroup(unsigned long groupHandle, VARIANT* values, const unsigned char& useGIT);
+  long ASyncWriteGroup(unsigned long groupHandle, VARIANT* values, const unsigned char& useGIT);
+
+ private:
+  friend class VEMDcnOpcClientInspector;  // read-only view for the library's tests
+
+  struct ServerListComponent;
+
+  void _Init();
+  long _InitializeCOMLibrary();
+  long _UnitializeCOMLibrary();
+  long _BuildServerInfoStruct(const QARUnicodeString& hostName, COSERVERINFO* serverInfo) const;
+  void _InitializeMultiQIarray(unsigned char setIdentifiers);
+  long _CreateLocalOrRemoteServer(const QARUnicodeString& hostName, const GUID& clsid, MULTI_QI* multiQI,
+                                  int count);
+  long _DispatchInterfaces();
+  long _ActivateServerList(IOPCServerList** serverList);
+  QARUnicodeString _GetServerState(OPCSERVERSTATE state);
+  VEMDcnOpcError* _GetError(long hr, QARUnicodeString context, IUnknown* object);
+  void _ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error);
+  long _LogTrace(QARUnicodeString& line) const;
+  void _LogDuration(const char* prefix, LONGLONG startTicks, unsigned int count, const char* countFormat) const;
+  void _InitSupportedDataType();
+  unsigned char MatchPattern(const unsigned short* string, const unsigned short* pattern, unsigned char caseSensitive);
+  long _BrowseOPCItemIDs(const QARUnicodeString& pattern, DWORD accessRights, VARTYPE dataType,
+                         QARHashDicVEMDcnOpcItem** items);
+  long _BrowseOPCItemIDs(const QARUnicodeString& pattern, DWORD accessRights, VARTYPE dataType,
+                         VEMDcnOpcItemTreeNode& root);
+  long _BrowseBranch(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
+                     QARHashDicVEMDcnOpcItem** items);
+  long _BrowseBranch(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
+                     VEMDcnOpcItemTreeNode& node);
+  long _BrowseFlat(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
+                   QARHashDicVEMDcnOpcItem** items);
+  long _AsyncInterfaceInit(VEMDcnOpcGroup* group);
+  long _AsyncInterfaceEnd();
+
+  IOPCServer* _pOPCServer;
+  IOPCCommon* _pOPCCommon;
+  IOPCBrowseServerAddressSpace* _pBrowseAddressSpace;
+  IOPCItemProperties* _pItemProperties;
+  MULTI_QI _MultiQI[4];
+  QARUnicodeString _HostName;
+  QARUnicodeString _ServerName;
+  unsigned int _ErrorId;
+  QARRawCollVARTYPE _SupportedDataTypes;
+  QARListPtrVEMDcnOpcGroup _Groups;
+  float _PercentDeadband;
+  unsigned int _UpdateRate;
+  unsigned char _Started;
+  unsigned char _ComInitialized;
+  unsigned char _TraceOn;
+  unsigned int _NextClientHandle;
+  IGlobalInterfaceTable* _pGIT;
+  VEMDcnOpcDataCallback* _pDataCallback;
+  IConnectionPoint* _pConnectionPoint;
+  unsigned int _AdviseCookie;
+  unsigned char _BrowseAvailable;
+  unsigned int _BrowseBranchCount;
+
+  // Shared by every client of the process, without a lock.
+  static QARUnicodeString _TraceText;
+  static ULONGLONG _TicksPerMicrosecond;
+};

@@ -1,0 +1,85 @@
+// Server status texts.
+#include "QARMsgCatalog.h"
+#include "client_test_support.h"
+
+using namespace clienttest;
+
+namespace {
+
+std::string StatusText(const char* vendor, const char* major, const char* minor, const char* build) {
+  const QARUnicodeString p[4] = {vendor, major, minor, build};
+  return Utf8(QARMsgCatalog::BuildMessage("VEMDcnOpcClient", "VEMOPCINF00", p, 4, QARUnicodeString()));
+}
+
+std::string StateText(const char* key) {
+  return Utf8(QARMsgCatalog::BuildMessage("VEMDcnOpcClient", key, nullptr, 0, QARUnicodeString()));
+}
+
+class StatusTest : public ClientTest {};
+
+TEST_F(StatusTest, NotConnectedLogsAndLeavesTheTextsAlone) {
+  VEMDcnOpcClient client;
+  QARUnicodeString status("before"), state("before");
+  EXPECT_EQ(E_POINTER, client.GetServerStatus(status, state));
+  EXPECT_EQ("before", Utf8(status));
+  EXPECT_EQ("before", Utf8(state));
+  EXPECT_EQ(1u, log.Count("Invalid NULL input pointer"));
+}
+
+TEST_F(StatusTest, VendorVersionAndStateOfTheServer) {
+  opcsim::ServerClass server;
+  server.vendor = "Acme Simulation";
+  server.majorVersion = 2;
+  server.minorVersion = 5;
+  server.buildNumber = 0;
+  opcsim::Simulator sim(WithClass(server));
+  VEMDcnOpcClient client;
+  ASSERT_EQ(S_OK, client.OpcStart("OpcSim.DAServer.1", "", 100, 0.0f));
+  QARUnicodeString status, state;
+  EXPECT_EQ(S_OK, client.GetServerStatus(status, state));
+  EXPECT_EQ(StatusText("Acme Simulation", "2", "5", "0"), Utf8(status));
+  EXPECT_EQ(StateText("VEMOPCINF01"), Utf8(state));
+  EXPECT_EQ(S_OK, client.OpcStop());
+}
+
+TEST_F(StatusTest, EveryStateHasItsTextAndUnknownStatesNone) {
+  opcsim::Simulator sim;
+  VEMDcnOpcClient client;
+  ASSERT_EQ(S_OK, client.OpcStart("OpcSim.DAServer.1", "", 100, 0.0f));
+  const char* keys[] = {"VEMOPCINF01", "VEMOPCINF02", "VEMOPCINF03", "VEMOPCINF04", "VEMOPCINF05"};
+  for (DWORD state = 1; state <= 5; ++state) {
+    sim.SetServerState(state);
+    QARUnicodeString status, text;
+    ASSERT_EQ(S_OK, client.GetServerStatus(status, text));
+    EXPECT_EQ(StateText(keys[state - 1]), Utf8(text));
+    EXPECT_FALSE(text.IsEmpty());
+  }
+  sim.SetServerState(6);
+  QARUnicodeString status, text("before");
+  ASSERT_EQ(S_OK, client.GetServerStatus(status, text));
+  EXPECT_TRUE(text.IsEmpty());
+  EXPECT_FALSE(status.IsEmpty());
+  EXPECT_EQ(S_OK, client.OpcStop());
+}
+
+TEST_F(StatusTest, FailedOrEmptyAnswersAreReported) {
+  opcsim::Simulator sim;
+  VEMDcnOpcClient client;
+  ASSERT_EQ(S_OK, client.OpcStart("OpcSim.DAServer.1", "", 100, 0.0f));
+  QARUnicodeString status("before"), state("before");
+
+  sim.Faults().Add(opcsim::Fault::Fail("IOPCServer::GetStatus", E_OUTOFMEMORY).OnCall(1));
+  const long hr = client.GetServerStatus(status, state);
+  const ReportedError error = Reported(hr);
+  ASSERT_TRUE(error.present);
+  EXPECT_EQ("IOPCServer::GetStatus", error.parameters[2]);
+  EXPECT_EQ("before", Utf8(status));
+
+  sim.Faults().Add(opcsim::Fault::NullOut("IOPCServer::GetStatus").OnCall(1));
+  EXPECT_EQ(E_POINTER, client.GetServerStatus(status, state));
+  EXPECT_EQ(1u, log.Count("Invalid NULL input pointer"));
+  EXPECT_EQ("before", Utf8(state));
+  EXPECT_EQ(S_OK, client.OpcStop());
+}
+
+}  // namespace

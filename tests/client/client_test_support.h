@@ -1,0 +1,145 @@
+// Shared fixture of the client's tests: a single-threaded apartment, a
+// simulation server registered in it, the error log captured in memory, and
+// a read-only view of the client's members.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "QARError.h"
+#include "QARSysLog.h"
+#include "VEMDcnOpcClient.h"
+#include "VEMDcnOpcError.h"
+#include "opcsim/simulator.h"
+
+// Friend of VEMDcnOpcClient: lets the tests look at what a host cannot see.
+class VEMDcnOpcClientInspector {
+ public:
+  explicit VEMDcnOpcClientInspector(VEMDcnOpcClient& client) : c(client) {}
+  bool Started() const { return c._Started != 0; }
+  bool ComInitialized() const { return c._ComInitialized != 0; }
+  bool TraceOn() const { return c._TraceOn != 0; }
+  bool BrowseAvailable() const { return c._BrowseAvailable != 0; }
+  bool HasServer() const { return c._pOPCServer != nullptr; }
+  bool HasCommon() const { return c._pOPCCommon != nullptr; }
+  bool HasBrowse() const { return c._pBrowseAddressSpace != nullptr; }
+  bool HasItemProperties() const { return c._pItemProperties != nullptr; }
+  bool HasGIT() const { return c._pGIT != nullptr; }
+  unsigned int ErrorId() const { return c._ErrorId; }
+  unsigned int NextClientHandle() const { return c._NextClientHandle; }
+  unsigned int UpdateRate() const { return c._UpdateRate; }
+  float PercentDeadband() const { return c._PercentDeadband; }
+  const QARUnicodeString& HostName() const { return c._HostName; }
+  int SupportedTypeCount() const { return c._SupportedDataTypes.Size(); }
+  int GroupCount() const { return c._Groups.Size(); }
+  const MULTI_QI& MultiQI(int i) const { return c._MultiQI[i]; }
+  static ULONGLONG TicksPerMicrosecond() { return VEMDcnOpcClient::_TicksPerMicrosecond; }
+
+  VEMDcnOpcError* GetError(long hr, const QARUnicodeString& context, IUnknown* object = nullptr) {
+    return c._GetError(hr, context, object);
+  }
+  void ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error) {
+    c._ConcatenateErrors(hr, context, error);
+  }
+  long LogTrace(QARUnicodeString line) { return c._LogTrace(line); }
+  void LogDuration(const char* prefix, LONGLONG start, unsigned int count, const char* format) {
+    c._LogDuration(prefix, start, count, format);
+  }
+  QARUnicodeString ServerState(OPCSERVERSTATE state) { return c._GetServerState(state); }
+
+ private:
+  VEMDcnOpcClient& c;
+};
+
+namespace clienttest {
+
+// UTF-8 text of a framework string, for readable assertions.
+inline std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
+
+// The error log in memory.
+class CapturedLog : public QARErrorLogSink {
+ public:
+  CapturedLog() { previous_ = QARSetErrorLogSink(this); }
+  ~CapturedLog() override { QARSetErrorLogSink(previous_); }
+  long WriteLine(int, const QARString& line) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.push_back(line.ConvertToChar());
+    return S_OK;
+  }
+  std::vector<std::string> Lines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+  }
+  size_t Count(const std::string& text) const {
+    size_t n = 0;
+    for (const auto& line : Lines()) n += line == text ? 1 : 0;
+    return n;
+  }
+  void Clear() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.clear();
+  }
+
+ private:
+  QARErrorLogSink* previous_;
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+// What a host learns from a failed call: the error object kept for its code.
+struct ReportedError {
+  bool present = false;
+  std::string key;
+  unsigned int id = 0;
+  std::vector<std::string> parameters;
+  std::string message;
+};
+
+inline ReportedError Reported(long hr) {
+  ReportedError result;
+  QARError* error = QARError::QARGetLastError(hr, nullptr);
+  if (error == nullptr) return result;
+  result.present = true;
+  result.key = error->GetMsgId();
+  result.id = error->GetId();
+  for (int i = 1; i <= error->GetNLSParameterCount(); ++i) result.parameters.push_back(Utf8(error->GetNLSParameter(i)));
+  result.message = Utf8(error->GetNLSMessage());
+  error->Release();
+  QARError::QARCleanLastError();
+  return result;
+}
+
+inline QARUnicodeString Text(const std::string& utf8) {
+  QARUnicodeString text;
+  text.BuildFromUTF8(utf8.c_str());
+  return text;
+}
+
+// The calling thread in a single-threaded apartment, the error log captured.
+// Every test ends with no simulator object alive.
+class ClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    QARError::QARCleanLastError();
+  }
+  void TearDown() override {
+    QARError::QARCleanLastError();
+    CoUninitialize();
+    EXPECT_EQ(0, opcsim::LiveObjects());
+  }
+
+  static opcsim::Options WithClass(opcsim::ServerClass serverClass) {
+    opcsim::Options options;
+    options.classes = {serverClass};
+    return options;
+  }
+
+  CapturedLog log;
+};
+
+}  // namespace clienttest
