@@ -5,8 +5,10 @@
 // no part in SystemTimeToTzSpecificLocalTime.
 #include <windows.h>
 
-#include <ctime>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <mutex>
 #include <string>
 
 #include "variant_time.h"
@@ -106,6 +108,47 @@ ZoneYear DescribeYear(int year, time_t now) {
   return zone;
 }
 
+// Scanning a year takes a few hundred conversions, so the last description is
+// kept for as long as the zone (as the C library sees it after tzset) and the
+// year stay the same.
+struct ZoneKey {
+  std::string tz;
+  std::string names[2];
+  long standardOffset = 0;
+  int year = 0;
+
+  bool operator==(const ZoneKey& other) const {
+    return tz == other.tz && names[0] == other.names[0] && names[1] == other.names[1] &&
+           standardOffset == other.standardOffset && year == other.year;
+  }
+};
+
+ZoneKey CurrentZoneKey(int year) {
+  ZoneKey key;
+  const char* tz = std::getenv("TZ");
+  key.tz = tz ? std::string("=") + tz : std::string();
+  key.names[0] = tzname[0] ? tzname[0] : "";
+  key.names[1] = tzname[1] ? tzname[1] : "";
+  key.standardOffset = timezone;
+  key.year = year;
+  return key;
+}
+
+ZoneYear DescribeYearCached(int year, time_t now) {
+  static std::mutex mutex;
+  static ZoneKey cachedKey;
+  static ZoneYear cached;
+  static bool valid = false;
+  const ZoneKey key = CurrentZoneKey(year);
+  std::lock_guard<std::mutex> lock(mutex);
+  if (!valid || !(key == cachedKey)) {
+    cached = DescribeYear(year, now);
+    cachedKey = key;
+    valid = true;
+  }
+  return cached;
+}
+
 void CopyName(const std::string& name, WCHAR (&target)[32]) {
   size_t i = 0;
   for (; i < name.size() && i + 1 < 32; ++i) target[i] = static_cast<unsigned char>(name[i]);
@@ -184,7 +227,7 @@ DWORD GetTimeZoneInformation(LPTIME_ZONE_INFORMATION lpTimeZoneInformation) {
   const time_t now = time(nullptr);
   tm local{};
   localtime_r(&now, &local);
-  const ZoneYear zone = DescribeYear(local.tm_year + 1900, now);
+  const ZoneYear zone = DescribeYearCached(local.tm_year + 1900, now);
   TIME_ZONE_INFORMATION& tz = *lpTimeZoneInformation;
   std::memset(&tz, 0, sizeof(tz));
   tz.Bias = static_cast<LONG>(-zone.standardOffset / 60);

@@ -4,6 +4,7 @@
 // DISP_E_OVERFLOW, impossible conversions DISP_E_TYPEMISMATCH, and the
 // destination is only touched on success.
 #include <cfloat>
+#include <cstring>
 #include <cmath>
 
 #include "variant_basic.h"
