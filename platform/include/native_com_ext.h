@@ -8,7 +8,8 @@
 // Registers a class object on a simulated remote host. Activation with a
 // COSERVERINFO naming that host (case-insensitively) finds it there.
 WINOLEAPI NativeComRegisterHostClassObject(LPCWSTR host, REFCLSID rclsid, LPUNKNOWN pUnk, LPDWORD lpdwRegister);
-// Revokes a registration made by NativeComRegisterHostClassObject.
+// Revokes a registration made by NativeComRegisterHostClassObject; like
+// CoRevokeClassObject, fails with E_INVALIDARG for any other cookie.
 WINOLEAPI NativeComRevokeHostClassObject(DWORD dwRegister);
 
 // The registry's ProgID <-> CLSID mapping used by ProgIDFromCLSID and CLSIDFromProgID.

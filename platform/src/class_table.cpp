@@ -33,17 +33,21 @@ class ClassTable {
     return cookie;
   }
 
-  // Removes a local (remote == false) or host registration; returns the object
-  // reference the caller must release, or null when the cookie is not one.
-  IUnknown* Remove(DWORD cookie, bool remote) {
+  enum class RemoveResult { kRemoved, kUnknown, kOtherApartment };
+
+  // Removes a local registration (host registrations when `remote`), handing
+  // the table's reference to `released`. A local registration belongs to the
+  // apartment that made it.
+  RemoveResult Remove(DWORD cookie, bool remote, ApartmentId caller, IUnknown** released) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Registration& r) {
       return r.cookie == cookie && r.host.empty() != remote;
     });
-    if (it == entries_.end()) return nullptr;
-    IUnknown* object = it->object;
+    if (it == entries_.end()) return RemoveResult::kUnknown;
+    if (!remote && it->apartment != caller) return RemoveResult::kOtherApartment;
+    *released = it->object;
     entries_.erase(it);
-    return object;
+    return RemoveResult::kRemoved;
   }
 
   std::vector<IUnknown*> RemoveApartment(ApartmentId apartment) {
@@ -112,9 +116,18 @@ WINOLEAPI CoRegisterClassObject(REFCLSID rclsid, LPUNKNOWN pUnk, DWORD dwClsCont
 }
 
 WINOLEAPI CoRevokeClassObject(DWORD dwRegister) {
-  if (!native_com::ThreadCanUseCom()) return CO_E_NOTINITIALIZED;
-  IUnknown* object = native_com::TheClassTable().Remove(dwRegister, false);
-  if (object == nullptr) return CO_E_OBJNOTREG;
+  using native_com::ClassTable;
+  const native_com::ApartmentId apartment = native_com::CurrentApartment();
+  if (apartment == 0) return CO_E_NOTINITIALIZED;
+  IUnknown* object = nullptr;
+  switch (native_com::TheClassTable().Remove(dwRegister, false, apartment, &object)) {
+    case ClassTable::RemoveResult::kUnknown:
+      return E_INVALIDARG;
+    case ClassTable::RemoveResult::kOtherApartment:
+      return RPC_E_WRONG_THREAD;
+    case ClassTable::RemoveResult::kRemoved:
+      break;
+  }
   object->Release();
   return S_OK;
 }
@@ -130,8 +143,11 @@ WINOLEAPI NativeComRegisterHostClassObject(LPCWSTR host, REFCLSID rclsid, LPUNKN
 }
 
 WINOLEAPI NativeComRevokeHostClassObject(DWORD dwRegister) {
-  IUnknown* object = native_com::TheClassTable().Remove(dwRegister, true);
-  if (object == nullptr) return CO_E_OBJNOTREG;
+  using native_com::ClassTable;
+  IUnknown* object = nullptr;
+  if (native_com::TheClassTable().Remove(dwRegister, true, 0, &object) != ClassTable::RemoveResult::kRemoved) {
+    return E_INVALIDARG;
+  }
   object->Release();
   return S_OK;
 }

@@ -89,5 +89,5 @@ TEST(Apartments, LeavingTheApartmentRevokesTheClassObjectsItRegistered) {
   });
   EXPECT_EQ(1u, factory.References());
   ComScope sta(COINIT_APARTMENTTHREADED);
-  EXPECT_EQ(CO_E_OBJNOTREG, CoRevokeClassObject(cookie));
+  EXPECT_EQ(E_INVALIDARG, CoRevokeClassObject(cookie));
 }

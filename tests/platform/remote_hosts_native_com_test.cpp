@@ -30,7 +30,7 @@ class RemoteHosts : public ::testing::Test {
     EXPECT_EQ(0, TestObject::Live());
   }
 
-  HRESULT CreateOn(const OLECHAR* host, REFCLSID clsid, DWORD context = CLSCTX_REMOTE_SERVER) {
+  static HRESULT CreateOn(const OLECHAR* host, REFCLSID clsid, DWORD context = CLSCTX_REMOTE_SERVER) {
     COSERVERINFO server = {0, const_cast<LPWSTR>(host), nullptr, 0};
     MULTI_QI result = {&IID_ITestCounter, nullptr, S_OK};
     const HRESULT hr = CoCreateInstanceEx(clsid, nullptr, context, &server, 1, &result);
@@ -45,29 +45,37 @@ class RemoteHosts : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RemoteHosts, HostNamesCompareWithoutCase) {
+TEST_F(RemoteHosts, HostsAreFoundWithoutRegardToCaseAndRecordedAsGiven) {
+  const ULONG before = NativeComActivationCount();
   EXPECT_EQ(S_OK, CreateOn(OLESTR("plant-server.EXAMPLE"), TestClassId(100)));
+  EXPECT_EQ(1, factory_.Created());
   EXPECT_EQ(OLESTR("plant-server.EXAMPLE"), LastHost());
   EXPECT_EQ(static_cast<DWORD>(CLSCTX_REMOTE_SERVER), NativeComLastActivationContext());
-  EXPECT_EQ(1, factory_.Created());
-}
 
-TEST_F(RemoteHosts, UnknownHostIsUnavailableAndKnownHostLacksOtherClasses) {
   EXPECT_EQ(static_cast<HRESULT>(0x800706BA), CreateOn(OLESTR("nowhere.example"), TestClassId(100)));
   EXPECT_EQ(OLESTR("nowhere.example"), LastHost());
   EXPECT_EQ(REGDB_E_CLASSNOTREG, CreateOn(OLESTR("Plant-Server.example"), TestClassId(101)));
+
+  void* object = nullptr;
+  CoGetClassObject(TestClassId(101), CLSCTX_INPROC_SERVER, nullptr, IID_IUnknown, &object);
+  EXPECT_EQ(OLESTR(""), LastHost());
+  EXPECT_EQ(static_cast<DWORD>(CLSCTX_INPROC_SERVER), NativeComLastActivationContext());
+  EXPECT_EQ(before + 4, NativeComActivationCount());
+
+  CreateOn(OLESTR("a-rather-long-host-name.example"), TestClassId(100));
+  OLECHAR small[8];
+  EXPECT_EQ(31, NativeComLastActivationHost(small, 8));
+  EXPECT_EQ(OLESTR("a-rathe"), WideString(small));
 }
 
-TEST_F(RemoteHosts, HostRegistrationsAreNotLocalAndLocalOnesAreNotRemote) {
+TEST_F(RemoteHosts, LocalNamesMeanTheLocalTable) {
   void* object = nullptr;
   EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(TestClassId(100), nullptr, CLSCTX_ALL, IID_IUnknown, &object));
-  EXPECT_EQ(OLESTR(""), LastHost());
-  EXPECT_EQ(static_cast<DWORD>(CLSCTX_ALL), NativeComLastActivationContext());
   EXPECT_EQ(REGDB_E_CLASSNOTREG, CreateOn(OLESTR("localhost"), TestClassId(100), CLSCTX_ALL));
   EXPECT_EQ(OLESTR("localhost"), LastHost());
 
   TestFactory local_factory;
-  ClassRegistration local(TestClassId(102), &local_factory, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER);
+  ClassRegistration local(TestClassId(102), &local_factory, CLSCTX_LOCAL_SERVER);
   ASSERT_EQ(S_OK, local.Result());
   EXPECT_EQ(S_OK, CreateOn(OLESTR("LOCALHOST"), TestClassId(102), CLSCTX_LOCAL_SERVER));
   EXPECT_EQ(S_OK, CreateOn(OLESTR(""), TestClassId(102), CLSCTX_LOCAL_SERVER));
@@ -77,13 +85,14 @@ TEST_F(RemoteHosts, HostRegistrationsAreNotLocalAndLocalOnesAreNotRemote) {
 TEST_F(RemoteHosts, ARevokedClassLeavesItsHostKnown) {
   DWORD cookie = 0;
   ASSERT_EQ(S_OK, NativeComRegisterHostClassObject(OLESTR("short-lived.example"), TestClassId(103), &factory_, &cookie));
-  EXPECT_EQ(CO_E_OBJNOTREG, CoRevokeClassObject(cookie));  // not a local registration
+  EXPECT_EQ(E_INVALIDARG, CoRevokeClassObject(cookie));  // not a local registration
   EXPECT_EQ(S_OK, NativeComRevokeHostClassObject(cookie));
-  EXPECT_EQ(CO_E_OBJNOTREG, NativeComRevokeHostClassObject(cookie));
+  EXPECT_EQ(E_INVALIDARG, NativeComRevokeHostClassObject(cookie));
   EXPECT_EQ(REGDB_E_CLASSNOTREG, CreateOn(OLESTR("short-lived.example"), TestClassId(103)));
+  EXPECT_EQ(E_INVALIDARG, NativeComRegisterHostClassObject(OLESTR("LocalHost"), TestClassId(103), &factory_, &cookie));
 }
 
-TEST_F(RemoteHosts, ClassObjectsAndAggregationAcrossHosts) {
+TEST_F(RemoteHosts, ClassObjectsComeAcrossButAggregationDoesNot) {
   COSERVERINFO server = {0, const_cast<LPWSTR>(OLESTR("PLANT-SERVER.example")), nullptr, 0};
   Ref<IClassFactory> class_object;
   ASSERT_EQ(S_OK, CoGetClassObject(TestClassId(100), CLSCTX_REMOTE_SERVER, &server, IID_IClassFactory,
@@ -98,22 +107,6 @@ TEST_F(RemoteHosts, ClassObjectsAndAggregationAcrossHosts) {
   outer->Release();
 }
 
-TEST_F(RemoteHosts, EveryActivationIsCountedAndRecorded) {
-  const ULONG before = NativeComActivationCount();
-  CreateOn(OLESTR("nowhere.example"), TestClassId(100));
-  void* object = nullptr;
-  CoCreateInstance(TestClassId(104), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object);
-  CoGetClassObject(TestClassId(104), CLSCTX_INPROC_SERVER, nullptr, IID_IUnknown, &object);
-  EXPECT_EQ(before + 3, NativeComActivationCount());
-  EXPECT_EQ(static_cast<DWORD>(CLSCTX_INPROC_SERVER), NativeComLastActivationContext());
-
-  CreateOn(OLESTR("a-rather-long-host-name.example"), TestClassId(100));
-  OLECHAR small[8];
-  EXPECT_EQ(31, NativeComLastActivationHost(small, 8));
-  EXPECT_EQ(OLESTR("a-rathe"), WideString(small));
-  EXPECT_EQ(31, NativeComLastActivationHost(nullptr, 0));
-}
-
 TEST(LocalClassTable, ARegistrationIsVisibleToEveryThreadInCom) {
   ComScope com(COINIT_APARTMENTTHREADED);
   TestFactory factory;
@@ -126,13 +119,4 @@ TEST(LocalClassTable, ARegistrationIsVisibleToEveryThreadInCom) {
                                      counter.ReceiveVoid()));
   }).join();
   EXPECT_EQ(1, factory.Created());
-}
-
-TEST(LocalClassTable, HostRegistrationNeedsARemoteName) {
-  TestFactory factory;
-  DWORD cookie = 0;
-  EXPECT_EQ(E_INVALIDARG, NativeComRegisterHostClassObject(OLESTR("LocalHost"), TestClassId(106), &factory, &cookie));
-  EXPECT_EQ(E_INVALIDARG, NativeComRegisterHostClassObject(nullptr, TestClassId(106), &factory, &cookie));
-  EXPECT_EQ(E_INVALIDARG, NativeComRegisterHostClassObject(OLESTR("h"), TestClassId(106), nullptr, &cookie));
-  EXPECT_EQ(1u, factory.References());
 }
