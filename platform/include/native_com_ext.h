@@ -16,8 +16,9 @@ WINOLEAPI NativeComRevokeHostClassObject(DWORD dwRegister);
 WINOLEAPI NativeComRegisterProgID(LPCOLESTR progID, REFCLSID rclsid);
 WINOLEAPI NativeComUnregisterProgID(LPCOLESTR progID);
 
-// The host name of the last activation that carried a COSERVERINFO with a
-// name (empty text when the last activation was local) and its class context.
+// The server name that the last activation's COSERVERINFO carried, exactly as
+// given ("localhost" included; empty text when there was no COSERVERINFO or
+// no name), and that activation's class context.
 // Copies at most cchMax code units including the terminator; returns the length.
 WINOLEAPI_(int) NativeComLastActivationHost(LPWSTR buffer, int cchMax);
 WINOLEAPI_(DWORD) NativeComLastActivationContext(void);
