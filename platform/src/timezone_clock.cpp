@@ -64,7 +64,10 @@ void GetLocalTime(LPSYSTEMTIME lpSystemTime) {
 }
 
 BOOL SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime) {
-  if (!lpSystemTime || !lpFileTime || !IsValidSystemTime(*lpSystemTime)) return FALSE;
+  if (!lpSystemTime || !lpFileTime || !IsValidSystemTime(*lpSystemTime)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   const SYSTEMTIME& st = *lpSystemTime;
   const int64_t days = DaysFromCivil(st.wYear, st.wMonth, st.wDay) + kDaysFrom1601;
   const int64_t seconds = days * kSecondsPerDay + st.wHour * 3600 + st.wMinute * 60 + st.wSecond;
@@ -76,7 +79,10 @@ BOOL SystemTimeToFileTime(const SYSTEMTIME* lpSystemTime, LPFILETIME lpFileTime)
 BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime) {
   if (!lpFileTime || !lpSystemTime) return FALSE;
   const uint64_t ticks = (uint64_t{lpFileTime->dwHighDateTime} << 32) | lpFileTime->dwLowDateTime;
-  if (ticks > uint64_t{INT64_MAX}) return FALSE;
+  if (ticks > uint64_t{INT64_MAX}) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   const int64_t totalSeconds = static_cast<int64_t>(ticks / kTicksPerSecond);
   const int64_t days = totalSeconds / kSecondsPerDay - kDaysFrom1601;
   const int64_t secondOfDay = totalSeconds % kSecondsPerDay;

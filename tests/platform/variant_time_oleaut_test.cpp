@@ -119,8 +119,11 @@ TEST(FileTime, CountsHundredNanosecondsFrom1601) {
 
   FILETIME negative = {0, 0x80000000u};
   EXPECT_FALSE(FileTimeToSystemTime(&negative, &back));
-  for (SYSTEMTIME bad : {Time(1600, 12, 31), Time(2000, 13, 1), Time(2000, 1, 1, 24), Time(2000, 1, 1, 0, 0, 0, 1000)})
+  for (SYSTEMTIME bad : {Time(1600, 12, 31), Time(2000, 13, 1), Time(2000, 1, 1, 24), Time(2000, 1, 1, 0, 0, 0, 1000)}) {
+    SetLastError(ERROR_SUCCESS);
     EXPECT_FALSE(SystemTimeToFileTime(&bad, &ft));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  }
 }
 
 TEST(FileTime, SystemClockReadsTheSameInBothForms) {
