@@ -138,31 +138,49 @@ void RevokeFactory(const Options& options, DWORD cookie) {
 }
 
 #ifdef _WIN32
-// ProgIDFromCLSID reads the registry: the ProgID goes under the user's
-// classes, which the merged HKEY_CLASSES_ROOT view shows.
+// ProgIDFromCLSID reads the registry. The user's classes need no rights and
+// Windows merges them into HKEY_CLASSES_ROOT; Wine reads only the machine's
+// classes, so there the keys also go through HKEY_CLASSES_ROOT itself.
 WString ClassesKey(const WString& tail) { return WString(OLESTR("Software\\Classes\\")) + tail; }
 
-void SetDefaultValue(const WString& key, const WString& value) {
+void SetDefaultValue(HKEY root, const WString& key, const WString& value) {
   HKEY h;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS)
-    return;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS) return;
   RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
   RegCloseKey(h);
 }
 
+void WriteProgId(HKEY root, const WString& prefix, const WString& progId, const WString& clsid) {
+  SetDefaultValue(root, prefix + progId + OLESTR("\\CLSID"), clsid);
+  SetDefaultValue(root, prefix + OLESTR("CLSID\\") + clsid + OLESTR("\\ProgID"), progId);
+}
+
+void DeleteProgId(HKEY root, const WString& prefix, const WString& progId, const WString& clsid) {
+  RegDeleteKeyW(root, (prefix + progId + OLESTR("\\CLSID")).c_str());
+  RegDeleteKeyW(root, (prefix + progId).c_str());
+  RegDeleteKeyW(root, (prefix + OLESTR("CLSID\\") + clsid + OLESTR("\\ProgID")).c_str());
+  RegDeleteKeyW(root, (prefix + OLESTR("CLSID\\") + clsid).c_str());
+}
+
+bool SystemKnows(const ServerClass& cls) {
+  LPOLESTR found = nullptr;
+  if (FAILED(ProgIDFromCLSID(cls.clsid, &found))) return false;
+  bool same = ToUtf8(found) == cls.progId;
+  CoTaskMemFree(found);
+  return same;
+}
+
 void RegisterProgId(const ServerClass& cls) {
   WString progId = ToWide(cls.progId), clsid = ToWide(GuidText(cls.clsid));
-  SetDefaultValue(ClassesKey(progId + OLESTR("\\CLSID")), clsid);
-  SetDefaultValue(ClassesKey(OLESTR("CLSID\\") + clsid + OLESTR("\\ProgID")), progId);
+  WriteProgId(HKEY_CURRENT_USER, ClassesKey(WString()), progId, clsid);
+  if (!SystemKnows(cls)) WriteProgId(HKEY_CLASSES_ROOT, WString(), progId, clsid);
 }
 
 void UnregisterProgId(const ServerClass& cls) {
   WString progId = ToWide(cls.progId), clsid = ToWide(GuidText(cls.clsid));
-  RegDeleteKeyW(HKEY_CURRENT_USER, ClassesKey(progId + OLESTR("\\CLSID")).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, ClassesKey(progId).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, ClassesKey(OLESTR("CLSID\\") + clsid + OLESTR("\\ProgID")).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, ClassesKey(OLESTR("CLSID\\") + clsid).c_str());
+  DeleteProgId(HKEY_CURRENT_USER, ClassesKey(WString()), progId, clsid);
+  if (SystemKnows(cls)) DeleteProgId(HKEY_CLASSES_ROOT, WString(), progId, clsid);
 }
 #else
 void RegisterProgId(const ServerClass& cls) {

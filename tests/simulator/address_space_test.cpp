@@ -78,8 +78,9 @@ TEST(Generator, BuildsAMillionLeavesQuickly) {
   std::uint32_t leaf = space->FindLeaf("Branch9.Branch9.Branch9.Branch9.Tag99");
   ASSERT_NE(opcsim::AddressSpace::kNone, leaf);
   EXPECT_EQ("Branch9.Branch9.Branch9.Branch9.Tag99", opcsim::ToUtf8(space->LeafItemId(leaf)));
-  EXPECT_EQ(VT_BOOL, space->LeafType(leaf)) << "types cycle through the eleven common ones";
-  EXPECT_EQ(VT_BOOL, space->Current(leaf).value.vt());
+  EXPECT_EQ(VT_I1, space->LeafType(leaf)) << "types cycle through the eleven common ones";
+  EXPECT_EQ(VT_I1, space->Current(leaf).value.vt());
+  EXPECT_EQ(VT_DATE, space->LeafType(leaf - 1));
 }
 
 TEST(Generator, GeneratedSpaceBrowsesFlatWithCustomSeparator) {
