@@ -2,10 +2,11 @@
 # Runs windows-target programs under Wine, headless. ctest uses it as the
 # cross-compiling emulator; it also works by hand:
 #   wine-runner.sh program.exe [args...]   run the program; its exit code is ours
-#   wine-runner.sh --start                 create the prefix if needed, keep a wineserver up
-#   wine-runner.sh --stop                  stop that wineserver and everything in the prefix
-# The prefix is $WINEPREFIX; for a program it defaults to <build tree>/wineprefix,
-# the build tree being the nearest directory above the program with a CMakeCache.txt.
+#   wine-runner.sh --start <build tree>    create the prefix if needed, keep a wineserver up
+#   wine-runner.sh --stop <build tree>     stop that wineserver and everything in the prefix
+# A program in a build tree (the nearest directory above it with a CMakeCache.txt)
+# always runs in <build tree>/wineprefix, so that ctest's runs and runs by hand
+# share one prefix whatever the environment says; elsewhere $WINEPREFIX decides.
 set -eu
 
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -29,14 +30,14 @@ build_tree_of() {
   return 1
 }
 
-require_prefix() {
-  [ -n "${WINEPREFIX:-}" ] || { echo "wine-runner: set WINEPREFIX for $1" >&2; exit 2; }
-  export WINEPREFIX
+prefix_of_tree() {
+  [ -f "${1:-}/CMakeCache.txt" ] || { echo "wine-runner: ${1:-(none)} is not a build tree" >&2; exit 2; }
+  export WINEPREFIX="$1/wineprefix"
 }
 
 case "${1:-}" in
   --start)
-    require_prefix --start
+    prefix_of_tree "${2:-}"
     mkdir -p "$WINEPREFIX"
     log="$WINEPREFIX/start.log"
     # The server and the services stay up after this script: they must not hold
@@ -48,19 +49,20 @@ case "${1:-}" in
     "$WINE" cmd /c exit >>"$log" 2>&1 </dev/null || { cat "$log" >&2; exit 1; }
     ;;
   --stop)
-    require_prefix --stop
+    prefix_of_tree "${2:-}"
     "$WINESERVER" -k 2>/dev/null || true
     ;;
   "")
-    echo "usage: $0 program.exe [args...] | --start | --stop" >&2
+    echo "usage: $0 program.exe [args...] | --start <build tree> | --stop <build tree>" >&2
     exit 2
     ;;
   *)
-    if [ -z "${WINEPREFIX:-}" ]; then
-      tree=$(build_tree_of "$1") || { echo "wine-runner: $1 is not in a build tree; set WINEPREFIX" >&2; exit 2; }
-      WINEPREFIX="$tree/wineprefix"
+    if tree=$(build_tree_of "$1"); then
+      export WINEPREFIX="$tree/wineprefix"
+    elif [ -z "${WINEPREFIX:-}" ]; then
+      echo "wine-runner: $1 is not in a build tree; set WINEPREFIX" >&2
+      exit 2
     fi
-    export WINEPREFIX
     exec "$WINE" "$@"
     ;;
 esac
