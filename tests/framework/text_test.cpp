@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "FrameworkTestSupport.h"
-#include "QARString.h"
 #include "QARUnicodeString.h"
 
 namespace {
@@ -162,13 +161,4 @@ TEST(UnicodeText, BuildFromNumRefusesFormatsItCannotHonour) {
   EXPECT_EQ("kept", Utf8(text));
   EXPECT_EQ(S_OK, text.BuildFromNum(1, "no number"));
   EXPECT_EQ("no number", Utf8(text));
-}
-
-TEST(EightBitText, HoldsBytesAndConcatenates) {
-  QARString text("VEMDcn");
-  text += "/src";
-  EXPECT_STREQ("VEMDcn/src", text.ConvertToChar());
-  EXPECT_EQ(10, text.GetLengthInChar());
-  EXPECT_TRUE(QARString(nullptr).IsEmpty());
-  EXPECT_TRUE(QARString("a") + QARString("b") == QARString("ab"));
 }
