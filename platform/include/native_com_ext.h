@@ -8,15 +8,17 @@
 // Registers a class object on a simulated remote host. Activation with a
 // COSERVERINFO naming that host (case-insensitively) finds it there.
 WINOLEAPI NativeComRegisterHostClassObject(LPCWSTR host, REFCLSID rclsid, LPUNKNOWN pUnk, LPDWORD lpdwRegister);
-// Revokes a registration made by NativeComRegisterHostClassObject.
+// Revokes a registration made by NativeComRegisterHostClassObject; like
+// CoRevokeClassObject, fails with E_INVALIDARG for any other cookie.
 WINOLEAPI NativeComRevokeHostClassObject(DWORD dwRegister);
 
 // The registry's ProgID <-> CLSID mapping used by ProgIDFromCLSID and CLSIDFromProgID.
 WINOLEAPI NativeComRegisterProgID(LPCOLESTR progID, REFCLSID rclsid);
 WINOLEAPI NativeComUnregisterProgID(LPCOLESTR progID);
 
-// The host name of the last activation that carried a COSERVERINFO with a
-// name (empty text when the last activation was local) and its class context.
+// The server name that the last activation's COSERVERINFO carried, exactly as
+// given ("localhost" included; empty text when there was no COSERVERINFO or
+// no name), and that activation's class context.
 // Copies at most cchMax code units including the terminator; returns the length.
 WINOLEAPI_(int) NativeComLastActivationHost(LPWSTR buffer, int cchMax);
 WINOLEAPI_(DWORD) NativeComLastActivationContext(void);
