@@ -58,6 +58,18 @@ TEST(UnicodeText, WideTextKeepsEmbeddedTerminatorsOnlyWhenGivenALength) {
   EXPECT_EQ(0, *fromNull.GetWChar());
 }
 
+TEST(UnicodeText, BuildFromBSTRTakesTheWholeString) {
+  const OLECHAR withTerminator[] = {'a', 0, 'b'};
+  const BSTR text = SysAllocStringLen(withTerminator, 3);
+  QARUnicodeString copy("old");
+  EXPECT_EQ(S_OK, copy.BuildFromBSTR(text));
+  EXPECT_EQ((std::vector<unsigned>{'a', 0, 'b'}), Units(copy));
+  SysFreeString(text);
+
+  EXPECT_EQ(S_OK, copy.BuildFromBSTR(nullptr));  // the null BSTR is the empty string
+  EXPECT_TRUE(copy.IsEmpty());
+}
+
 TEST(UnicodeText, ConvertToWCharFillsTheTextAndItsTerminator) {
   const QARUnicodeString text("OPC");
   std::vector<WCHAR> buffer(6, static_cast<WCHAR>(0x7777));
