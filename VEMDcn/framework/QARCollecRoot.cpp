@@ -1,0 +1,3 @@
+#include "QARCollecRoot.h"
+
+QARCollecRoot::~QARCollecRoot() = default;

@@ -1,0 +1,22 @@
+// The whole host framework layer in one include.
+#pragma once
+
+#include "QARApplicationFrame.h"
+#include "QARBaseUnknown.h"
+#include "QARCOMErrors.h"
+#include "QARCollecRoot.h"
+#include "QAREnvironment.h"
+#include "QARError.h"
+#include "QARHashDico.h"
+#include "QARListVal.h"
+#include "QARMetaClass.h"
+#include "QARMsgCatalog.h"
+#include "QARRawCollPV.h"
+#include "QARString.h"
+#include "QARSysLog.h"
+#include "QARTime.h"
+#include "QARUnicodeString.h"
+#include "QARVariant.h"
+#include "QARXHContext.h"
+#include "VEMCmnDialog.h"
+#include "VEMICsmBase.h"
