@@ -87,12 +87,6 @@ std::function<void()> CancelCallback(Sinks sinks, DWORD transactionId, OPCHANDLE
   };
 }
 
-std::vector<std::string> TypeList(const VARIANT* values, DWORD count) {
-  std::vector<std::string> out;
-  for (DWORD i = 0; values && i < count; ++i) out.push_back(std::to_string(values[i].vt));
-  return out;
-}
-
 const char* SourceText(OPCDATASOURCE s) {
   return s == OPC_DS_CACHE ? "cache" : s == OPC_DS_DEVICE ? "device" : "invalid";
 }
@@ -102,7 +96,7 @@ const char* SourceText(OPCDATASOURCE s) {
 HRESULT Group::Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTransactionID, DWORD* pdwCancelID,
                     HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCAsyncIO2::Read");
-  call.Num("count", dwCount).List("handles", HandleList(phServer, dwCount)).Num("transactionId", dwTransactionID);
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).Num("transactionId", dwTransactionID);
   call.Begin();
   if (pdwCancelID) *pdwCancelID = 0;
   if (ppErrors) *ppErrors = nullptr;
@@ -150,8 +144,8 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, D
                      DWORD* pdwCancelID, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCAsyncIO2::Write");
   call.Num("count", dwCount)
-      .List("handles", HandleList(phServer, dwCount))
-      .List("types", TypeList(pItemValues, dwCount))
+      .Handles("handles", phServer, dwCount)
+      .Types("types", pItemValues, dwCount)
       .Num("transactionId", dwTransactionID);
   call.Begin();
   if (pdwCancelID) *pdwCancelID = 0;

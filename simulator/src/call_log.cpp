@@ -59,6 +59,7 @@ void CallLog::Clear() {
 
 std::size_t CallLog::Append(Call call) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (!enabled_) return static_cast<std::size_t>(-1);
   calls_.push_back(std::move(call));
   return base_ + calls_.size() - 1;
 }

@@ -7,34 +7,51 @@ Core::Core(Options opts) : options(std::move(opts)), started(Now()) {
   space = options.space ? options.space : DemoPlant();
 }
 
-MethodCall::MethodCall(Core& core, const char* method) : core_(core) { call_.method = method; }
+MethodCall::MethodCall(Core& core, const char* method)
+    : core_(core), recording_(core.calls.Enabled() || !core.faults.Empty()) {
+  if (recording_) call_.method = method;
+}
 
 MethodCall& MethodCall::Arg(const char* key, const std::string& value) {
-  call_.args[key] = value;
+  if (recording_) call_.args[key] = value;
   return *this;
 }
 
 MethodCall& MethodCall::Arg(const char* key, const WCHAR* value) {
-  call_.args[key] = value ? ToUtf8(value) : std::string("null");
+  if (recording_) call_.args[key] = value ? ToUtf8(value) : std::string("null");
   return *this;
 }
 
 MethodCall& MethodCall::Num(const char* key, unsigned long long value) {
-  call_.args[key] = std::to_string(value);
+  if (recording_) call_.args[key] = std::to_string(value);
   return *this;
 }
 
 MethodCall& MethodCall::Signed(const char* key, long long value) {
-  call_.args[key] = std::to_string(value);
+  if (recording_) call_.args[key] = std::to_string(value);
   return *this;
 }
 
 MethodCall& MethodCall::List(const char* key, std::vector<std::string> values) {
-  call_.lists[key] = std::move(values);
+  if (recording_) call_.lists[key] = std::move(values);
+  return *this;
+}
+
+MethodCall& MethodCall::Handles(const char* key, const OPCHANDLE* handles, DWORD count) {
+  if (recording_) call_.lists[key] = HandleList(handles, count);
+  return *this;
+}
+
+MethodCall& MethodCall::Types(const char* key, const VARIANT* values, DWORD count) {
+  if (!recording_) return *this;
+  std::vector<std::string> types;
+  for (DWORD i = 0; values && i < count; ++i) types.push_back(std::to_string(values[i].vt));
+  call_.lists[key] = std::move(types);
   return *this;
 }
 
 void MethodCall::Begin() {
+  if (!recording_) return;
   fault_ = core_.faults.Match(call_);
   index_ = core_.calls.Append(call_);
 }
@@ -54,7 +71,7 @@ std::optional<HRESULT> MethodCall::Refused(const std::string& itemId) const {
 
 HRESULT MethodCall::Return(HRESULT hr) {
   if (fault_ && fault_->Kind() == FaultKind::Answer) hr = fault_->Code();
-  core_.calls.SetResult(index_, hr);
+  if (recording_) core_.calls.SetResult(index_, hr);
   return hr;
 }
 

@@ -56,7 +56,12 @@ class MethodCall {
   MethodCall& Num(const char* key, unsigned long long value);
   MethodCall& Signed(const char* key, long long value);
   MethodCall& List(const char* key, std::vector<std::string> values);
+  MethodCall& Handles(const char* key, const OPCHANDLE* handles, DWORD count);
+  MethodCall& Types(const char* key, const VARIANT* values, DWORD count);
   void Begin();
+  // False when neither the log nor a fault rule needs the arguments: callers
+  // then skip formatting them.
+  bool Recording() const { return recording_; }
 
   // Fail, NullOut, or Empty on a method without an enumerator.
   bool ShortCircuit() const;
@@ -74,6 +79,7 @@ class MethodCall {
   Call call_;
   std::size_t index_ = 0;
   std::optional<Fault> fault_;
+  bool recording_;
 };
 
 std::string Bool(BOOL b);

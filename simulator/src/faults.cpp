@@ -33,11 +33,13 @@ bool Fault::Refuses(const std::string& itemId) const {
 void FaultTable::Add(Fault fault) {
   std::lock_guard<std::mutex> lock(mutex_);
   rules_.push_back(std::move(fault));
+  count_ = rules_.size();
 }
 
 void FaultTable::Clear() {
   std::lock_guard<std::mutex> lock(mutex_);
   rules_.clear();
+  count_ = 0;
 }
 
 std::optional<Fault> FaultTable::Match(const Call& call) {

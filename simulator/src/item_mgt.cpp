@@ -47,7 +47,7 @@ HRESULT CheckItem(const AddressSpace& space, const MethodCall& call, const OPCIT
 HRESULT Group::AddOrValidate(bool add, DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppResults,
                              HRESULT** ppErrors) {
   MethodCall call = Begin(add ? "IOPCItemMgt::AddItems" : "IOPCItemMgt::ValidateItems");
-  DefLists lists = Describe(pItemArray, dwCount);
+  DefLists lists = call.Recording() ? Describe(pItemArray, dwCount) : DefLists();
   call.Num("count", dwCount)
       .List("items", std::move(lists.items))
       .List("accessPaths", std::move(lists.paths))
@@ -131,7 +131,7 @@ static HRESULT ForEachHandle(Group& group, MethodCall& call, DWORD count, const 
 
 HRESULT Group::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemMgt::RemoveItems");
-  call.Num("count", dwCount).List("handles", HandleList(phServer, dwCount)).Begin();
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).Begin();
   bool removedAny = false;
   HRESULT hr = ForEachHandle(*this, call, dwCount, phServer, ppErrors, [&](DWORD, GroupItem& item) {
     item.hServer = 0;  // marked here, dropped below so that later handles still resolve
@@ -149,7 +149,7 @@ HRESULT Group::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppError
 
 HRESULT Group::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemMgt::SetActiveState");
-  call.Num("count", dwCount).List("handles", HandleList(phServer, dwCount)).Arg("active", Bool(bActive)).Begin();
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).Arg("active", Bool(bActive)).Begin();
   return ForEachHandle(*this, call, dwCount, phServer, ppErrors, [&](DWORD, GroupItem& item) {
     item.active = bActive != FALSE;
     return S_OK;
@@ -159,8 +159,8 @@ HRESULT Group::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, 
 HRESULT Group::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* phClient, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemMgt::SetClientHandles");
   call.Num("count", dwCount)
-      .List("handles", HandleList(phServer, dwCount))
-      .List("clientHandles", HandleList(phClient, dwCount))
+      .Handles("handles", phServer, dwCount)
+      .Handles("clientHandles", phClient, dwCount)
       .Begin();
   if (!phClient && !call.ShortCircuit()) {
     if (ppErrors) *ppErrors = nullptr;
@@ -176,7 +176,7 @@ HRESULT Group::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pReques
   MethodCall call = Begin("IOPCItemMgt::SetDatatypes");
   std::vector<std::string> types;
   for (DWORD i = 0; pRequestedDatatypes && i < dwCount; ++i) types.push_back(std::to_string(pRequestedDatatypes[i]));
-  call.Num("count", dwCount).List("handles", HandleList(phServer, dwCount)).List("dataTypes", types).Begin();
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).List("dataTypes", types).Begin();
   if (!pRequestedDatatypes && !call.ShortCircuit()) {
     if (ppErrors) *ppErrors = nullptr;
     return call.Return(E_INVALIDARG);

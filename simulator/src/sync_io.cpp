@@ -9,12 +9,6 @@ unsigned long long Ticks(const FILETIME& f) {
   return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
 }
 
-std::vector<std::string> TypeList(const VARIANT* values, DWORD count) {
-  std::vector<std::string> out;
-  for (DWORD i = 0; values && i < count; ++i) out.push_back(std::to_string(values[i].vt));
-  return out;
-}
-
 }  // namespace
 
 HRESULT StoreConverted(AddressSpace& space, std::uint32_t leaf, const VARIANT& value) {
@@ -55,7 +49,7 @@ HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, 
   MethodCall call = Begin("IOPCSyncIO::Read");
   call.Arg("source", std::string(dwSource == OPC_DS_CACHE ? "cache" : dwSource == OPC_DS_DEVICE ? "device" : "invalid"))
       .Num("count", dwCount)
-      .List("handles", HandleList(phServer, dwCount))
+      .Handles("handles", phServer, dwCount)
       .Begin();
   if (ppItemValues) *ppItemValues = nullptr;
   if (ppErrors) *ppErrors = nullptr;
@@ -102,8 +96,8 @@ HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, 
 HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCSyncIO::Write");
   call.Num("count", dwCount)
-      .List("handles", HandleList(phServer, dwCount))
-      .List("types", TypeList(pItemValues, dwCount))
+      .Handles("handles", phServer, dwCount)
+      .Types("types", pItemValues, dwCount)
       .Begin();
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();

@@ -100,7 +100,3 @@ TEST_F(CatalogOverride, AChangedFileIsReadAgain) {
   std::filesystem::remove(_Directory / "CatalogTest.cat");
   EXPECT_EQ("Server  not found", Utf8(Build("Plain", {""})));
 }
-
-TEST_F(CatalogOverride, CataloguesWithoutAFileKeepTheirTexts) {
-  EXPECT_EQ("Server x not found", Utf8(Build("Plain", {"x"})));
-}

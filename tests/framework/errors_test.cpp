@@ -159,16 +159,6 @@ TEST_F(ErrorsTest, MessagesComeFromTheCatalogueWithTheirParameters) {
   EXPECT_EQ("NoSuchKey: IOPCServer::GetStatus, ", Utf8(unknown.GetNLSMessage()));
 }
 
-TEST_F(ErrorsTest, OnlyFourParametersAreKept) {
-  QARError error(2, "Failed", "ErrorsTest");
-  const QARUnicodeString p[5] = {"1", "2", "3", "4", "5"};
-  EXPECT_EQ(E_INVALIDARG, error.SetNLSParameters(5, &p[0], &p[1], &p[2], &p[3], &p[4]));
-  EXPECT_EQ(4, error.GetNLSParameterCount());
-  EXPECT_EQ(E_INVALIDARG, error.SetNLSParameters(-1));
-  EXPECT_EQ(S_OK, error.SetNLSParameterArray(0, nullptr));
-  EXPECT_EQ(0, error.GetNLSParameterCount());
-}
-
 TEST_F(ErrorsTest, CloneSelfCopiesEverythingButTheReferenceCount) {
   QARError error(3, "Failed", "ErrorsTest");
   const QARUnicodeString call("Read");

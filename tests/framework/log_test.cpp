@@ -47,17 +47,6 @@ TEST(ErrorLog, ASinkFailureIsReturnedToTheCaller) {
   EXPECT_EQ(1u, log.Lines().size());
 }
 
-TEST(ErrorLog, CapturesNestAndRestoreThePreviousSink) {
-  QARErrorLogCapture outer;
-  {
-    QARErrorLogCapture inner;
-    QARSysLogError("to inner");
-    EXPECT_EQ(1u, inner.Lines().size());
-  }
-  QARSysLogError("to outer");
-  EXPECT_EQ((std::vector<std::string>{"to outer"}), outer.Lines());
-}
-
 namespace {
 
 std::vector<std::string> fatalCalls;

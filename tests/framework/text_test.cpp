@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "FrameworkTestSupport.h"
-#include "QARString.h"
 #include "QARUnicodeString.h"
 
 namespace {
@@ -57,6 +56,18 @@ TEST(UnicodeText, WideTextKeepsEmbeddedTerminatorsOnlyWhenGivenALength) {
   QARUnicodeString fromNull(static_cast<const WCHAR*>(nullptr));
   EXPECT_TRUE(fromNull.IsEmpty());
   EXPECT_EQ(0, *fromNull.GetWChar());
+}
+
+TEST(UnicodeText, BuildFromBSTRTakesTheWholeString) {
+  const OLECHAR withTerminator[] = {'a', 0, 'b'};
+  const BSTR text = SysAllocStringLen(withTerminator, 3);
+  QARUnicodeString copy("old");
+  EXPECT_EQ(S_OK, copy.BuildFromBSTR(text));
+  EXPECT_EQ((std::vector<unsigned>{'a', 0, 'b'}), Units(copy));
+  SysFreeString(text);
+
+  EXPECT_EQ(S_OK, copy.BuildFromBSTR(nullptr));  // the null BSTR is the empty string
+  EXPECT_TRUE(copy.IsEmpty());
 }
 
 TEST(UnicodeText, ConvertToWCharFillsTheTextAndItsTerminator) {
@@ -162,13 +173,4 @@ TEST(UnicodeText, BuildFromNumRefusesFormatsItCannotHonour) {
   EXPECT_EQ("kept", Utf8(text));
   EXPECT_EQ(S_OK, text.BuildFromNum(1, "no number"));
   EXPECT_EQ("no number", Utf8(text));
-}
-
-TEST(EightBitText, HoldsBytesAndConcatenates) {
-  QARString text("VEMDcn");
-  text += "/src";
-  EXPECT_STREQ("VEMDcn/src", text.ConvertToChar());
-  EXPECT_EQ(10, text.GetLengthInChar());
-  EXPECT_TRUE(QARString(nullptr).IsEmpty());
-  EXPECT_TRUE(QARString("a") + QARString("b") == QARString("ab"));
 }

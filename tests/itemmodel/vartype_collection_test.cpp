@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "QARRawCollVARTYPE.h"
-#include "QARSysLog.h"
+#include "QARTestSupport.h"
 
 namespace {
 
@@ -28,25 +28,6 @@ struct Coll : QARRawCollVARTYPE {
     Append(value);
     return Storage() != before;
   }
-};
-
-// Records the reports of broken preconditions while it lives.
-struct FatalReports : QARErrorLogSink {
-  static std::vector<std::string>& Seen() {
-    static std::vector<std::string> seen;
-    return seen;
-  }
-  static void Record(const char* message, const char* file, int line) {
-    Seen().push_back(std::string(message) + " @ " + file + ":" + std::to_string(line));
-  }
-  FatalReports() : previousSink(QARSetErrorLogSink(this)), previous(QARSetFatalErrorHandler(&Record)) { Seen().clear(); }
-  ~FatalReports() override {
-    QARSetFatalErrorHandler(previous);
-    QARSetErrorLogSink(previousSink);
-  }
-  long WriteLine(int, const QARString&) override { return 0; }
-  QARErrorLogSink* previousSink;
-  QARFatalErrorHandler previous;
 };
 
 }  // namespace
@@ -174,7 +155,7 @@ TEST(VartypeCollection, IntersectionSwapAndFillArray) {
 }
 
 TEST(VartypeCollection, BrokenPositionsAreReportedAndChangeNothing) {
-  FatalReports reports;
+  QARErrorLogCapture log;
   Coll coll{1, 2};
   const Coll& constColl = coll;
   EXPECT_EQ(constColl[0], 0);
@@ -186,10 +167,9 @@ TEST(VartypeCollection, BrokenPositionsAreReportedAndChangeNothing) {
   EXPECT_EQ(coll.Content(), (V{1, 2}));
   Coll().RemovePosition(1);
 
-  const std::string at = " @ VEMDcn/VEMDcnOpcClient.m/src/VEMListOfVARTYPE:19";
+  const std::string at = " (VEMDcn/VEMDcnOpcClient.m/src/VEMListOfVARTYPE, line 19)";
   const std::string position = "AssertionFailed:iPos > 0 && iPos <= _Size" + at;
   const std::string insert = "AssertionFailed:iPos >= 1 && iPos <= _Size+1" + at;
   const std::string swap = "AssertionFailed:iPos1 > 0 && iPos1 <= _Size && iPos2 > 0 && iPos2 <= _Size" + at;
-  EXPECT_EQ(FatalReports::Seen(),
-            (std::vector<std::string>{position, position, position, insert, insert, swap, position}));
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{position, position, position, insert, insert, swap, position}));
 }

@@ -74,7 +74,9 @@ TEST(Generator, BuildsAMillionLeavesQuickly) {
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   ASSERT_EQ(1000000u, space->LeafCount());
   EXPECT_EQ(11111u, space->BranchCount());
-  EXPECT_LT(seconds, 5.0);
+  // Well under a second optimised; the bound only catches a quadratic build,
+  // with room for sanitizer builds.
+  EXPECT_LT(seconds, 60.0);
   std::uint32_t leaf = space->FindLeaf("Branch9.Branch9.Branch9.Branch9.Tag99");
   ASSERT_NE(opcsim::AddressSpace::kNone, leaf);
   EXPECT_EQ("Branch9.Branch9.Branch9.Branch9.Tag99", opcsim::ToUtf8(space->LeafItemId(leaf)));

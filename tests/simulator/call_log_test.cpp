@@ -66,3 +66,16 @@ TEST_F(CallLog, BrowseAndIoCallsRecordDirectionsHandlesAndTransactions) {
   EXPECT_EQ("4711", sim_.Calls().Last("IOPCAsyncIO2::Read").Arg("transactionId"));
   EXPECT_EQ(CONNECT_E_NOCONNECTION, sim_.Calls().Last("IOPCAsyncIO2::Read").result);
 }
+
+TEST_F(CallLog, SwitchedOffItRecordsNothingWhileFaultRulesStillFire) {
+  sim_.Calls().Clear();
+  sim_.Calls().Enable(false);
+  LCID lcid = 0;
+  EXPECT_EQ(S_OK, common_->GetLocaleID(&lcid));
+  sim_.Faults().Add(opcsim::Fault::Fail("IOPCCommon::GetLocaleID", E_ACCESSDENIED));
+  EXPECT_EQ(E_ACCESSDENIED, common_->GetLocaleID(&lcid));
+  EXPECT_TRUE(sim_.Calls().All().empty());
+  sim_.Calls().Enable(true);
+  common_->GetLocaleID(&lcid);
+  EXPECT_EQ(1u, sim_.Calls().Count("IOPCCommon::GetLocaleID"));
+}

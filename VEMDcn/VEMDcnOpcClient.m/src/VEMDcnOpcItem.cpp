@@ -26,17 +26,19 @@ struct TypeName {
 
 // The host's signal types. CY, DATE and BSTR values reach the host as text.
 const TypeName kPelTypes[] = {
-    {VT_I1, "int8"},     {VT_UI1, "uint8"},    {VT_I2, "int16"},   {VT_UI2, "uint16"}, {VT_I4, "int32"},
-    {VT_UI4, "uint32"},  {VT_I8, "int64"},     {VT_UI8, "uint64"}, {VT_R4, "float32"}, {VT_R8, "float64"},
-    {VT_BOOL, "bool"},   {VT_CY, "string8"},   {VT_DATE, "string8"}, {VT_BSTR, "string8"},
+    {VT_I1, "int8"},      {VT_UI1, "uint8"},    {VT_I2, "int16"},      {VT_UI2, "uint16"},
+    {VT_I4, "int32"},     {VT_UI4, "uint32"},   {VT_I8, "int64"},      {VT_UI8, "uint64"},
+    {VT_R4, "float32"},   {VT_R8, "float64"},   {VT_BOOL, "bool"},     {VT_CY, "string8"},
+    {VT_DATE, "string8"}, {VT_BSTR, "string8"},
 };
 
 // The OPC names, in the order in which a name is matched back to its code:
 // the first match decides.
 const TypeName kOpcTypes[] = {
-    {VT_BOOL, "VT_BOOL"}, {VT_I1, "VT_I1"},   {VT_UI1, "VT_UI1"}, {VT_I2, "VT_I2"},     {VT_UI2, "VT_UI2"},
-    {VT_I4, "VT_I4"},     {VT_UI4, "VT_UI4"}, {VT_I8, "VT_I8"},   {VT_UI8, "VT_UI8"},   {VT_R4, "VT_R4"},
-    {VT_R8, "VT_R8"},     {VT_DATE, "VT_DATE"}, {VT_BSTR, "VT_BSTR"}, {VT_CY, "VT_CY"},
+    {VT_BOOL, "VT_BOOL"}, {VT_I1, "VT_I1"},     {VT_UI1, "VT_UI1"},   {VT_I2, "VT_I2"},
+    {VT_UI2, "VT_UI2"},   {VT_I4, "VT_I4"},     {VT_UI4, "VT_UI4"},   {VT_I8, "VT_I8"},
+    {VT_UI8, "VT_UI8"},   {VT_R4, "VT_R4"},     {VT_R8, "VT_R8"},     {VT_DATE, "VT_DATE"},
+    {VT_BSTR, "VT_BSTR"}, {VT_CY, "VT_CY"},
 };
 
 template <size_t N>
@@ -283,7 +285,7 @@ QARUnicodeString VEMDcnOpcDirectionWordOfAccessRights(unsigned long iAccessRight
 }
 
 void VEMDcnOpcAppendSupportedDataTypes(QARRawCollVARTYPE& ioTypes) {
-  static const VARTYPE kSupported[] = {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4,
+  static const VARTYPE kSupported[] = {VT_I1, VT_UI1, VT_I2,   VT_UI2,  VT_I4,  VT_UI4,
                                        VT_R4, VT_R8,  VT_BOOL, VT_BSTR, VT_DATE};
   for (VARTYPE type : kSupported) ioTypes.Append(type);
 }

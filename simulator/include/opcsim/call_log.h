@@ -43,6 +43,7 @@
 //   IOPCServerList::GetClassDetails  "clsid"; IOPCServerList::CLSIDFromProgID "progid"
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <map>
 #include <mutex>
@@ -78,6 +79,10 @@ class CallLog {
   // Method names in call order, handy for asserting sequences.
   std::vector<std::string> Methods() const;
   void Clear();
+  // Recording costs a record per call; benchmarks that make millions of
+  // calls switch it off. On by default.
+  void Enable(bool on) { enabled_ = on; }
+  bool Enabled() const { return enabled_; }
 
   std::size_t Append(Call call);
   void SetResult(std::size_t index, HRESULT hr);
@@ -86,6 +91,7 @@ class CallLog {
   mutable std::mutex mutex_;
   std::vector<Call> calls_;
   std::size_t base_ = 0;  // index of calls_[0] since the log was created (Clear moves it)
+  std::atomic<bool> enabled_{true};
 };
 
 }  // namespace opcsim

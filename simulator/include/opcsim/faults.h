@@ -25,6 +25,7 @@
 // The first rule that fires wins; every matching rule counts the call.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -72,12 +73,14 @@ class FaultTable {
  public:
   void Add(Fault fault);
   void Clear();
+  bool Empty() const { return count_ == 0; }
   // The rule that fires for this call, if any (counts the call for every matching rule).
   std::optional<Fault> Match(const Call& call);
 
  private:
   std::mutex mutex_;
   std::vector<Fault> rules_;
+  std::atomic<std::size_t> count_{0};
 };
 
 }  // namespace opcsim

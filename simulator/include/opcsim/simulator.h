@@ -136,8 +136,9 @@ class Simulator {
   HRESULT registration_ = S_OK;
 };
 
-// Number of simulator COM objects alive in the process (servers, groups,
-// enumerators, connection points, server lists; not the class objects).
+// Number of simulator COM objects alive in the process: servers, groups (with
+// their connection point), enumerators and server lists; not the class objects,
+// which live as long as the registration.
 long LiveObjects();
 
 }  // namespace opcsim
