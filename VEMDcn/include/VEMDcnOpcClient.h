@@ -10,8 +10,7 @@
 
 #include "QARHashDicVEMDcnOpcItem.h"
 #include "QARListPtrVEMDcnOpcGroup.h"
-#include "QARListValQARBaseUnknown_var.h"
-#include "QARListValQARUnicodeString.h"
+#include "QARListVal.h"
 #include "QARRawCollVARTYPE.h"
 #include "QARUnicodeString.h"
 #include "VEMDcnExport.h"
@@ -24,7 +23,9 @@ class VEMDcnOpcDataCallback;
 class VEMDCN_EXPORT VEMDcnOpcClient {
  public:
   explicit VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable = false);
-  virtual ~VEMDcnOpcClient();
+  // Stops the client; a failed stop is thrown through the framework (QARError::Throw),
+  // which raises it only inside a QARXHContext and never while the stack unwinds.
+  virtual ~VEMDcnOpcClient() noexcept(false);
 
   VEMDcnOpcClient(const VEMDcnOpcClient&) = delete;
   VEMDcnOpcClient& operator=(const VEMDcnOpcClient&) = delete;

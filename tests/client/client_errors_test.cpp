@@ -3,6 +3,7 @@
 #include "QARCOMErrors.h"
 #include "QARMsgCatalog.h"
 #include "client_test_support.h"
+#include "opcerror.h"
 
 using namespace clienttest;
 

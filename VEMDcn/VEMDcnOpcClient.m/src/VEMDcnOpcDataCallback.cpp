@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include "VEMDcnOpcDataCallback.h"
 
 VEMDcnOpcDataCallback::VEMDcnOpcDataCallback() : _RefCount(0) {}
