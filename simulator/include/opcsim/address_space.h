@@ -1,0 +1,180 @@
+// The simulator's address space: branches and leaves with item IDs built from
+// the path and a separator, canonical types, access rights and values.
+//
+// Stored compactly so that generated spaces of a million leaves stay small:
+// names live in one character pool, a leaf is a 20-byte record, and only
+// leaves that carry a value, signal, description or access path (or have been
+// written) own a value slot; the others read as the zero of their type.
+//
+// Not internally locked: the simulator serialises access with its own mutex
+// (Simulator::Lock for tests that change a space that is being served).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "variant.h"
+
+namespace opcsim {
+
+enum class SignalKind : std::uint8_t { None, Ramp, Sine, Random, Counter };
+
+// A value that changes with time: ramp and sine go from min to max over the
+// period; random draws from [min, max]; counter adds one at every sample.
+struct Signal {
+  SignalKind kind = SignalKind::None;
+  double min = 0.0;
+  double max = 100.0;
+  double periodSeconds = 60.0;
+};
+
+struct ItemSpec {
+  VARTYPE type = VT_R8;          // canonical type (VT_ARRAY | base for arrays)
+  DWORD access = 3;              // OPC_READABLE | OPC_WRITEABLE
+  Variant value;                 // initial value; empty: the zero of the type
+  Signal signal;
+  WORD quality = 0xC0;           // OPC_QUALITY_GOOD
+  std::string description;       // item property 101 when not empty
+  std::vector<std::string> accessPaths;
+};
+
+// A sampled value with its quality and timestamp (UTC FILETIME).
+struct ItemState {
+  Variant value;
+  WORD quality = 0xC0;
+  FILETIME time = {0, 0};
+};
+
+class AddressSpace {
+ public:
+  static constexpr std::uint32_t kRoot = 0;
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+  explicit AddressSpace(WCHAR separator = WCHAR('.'));
+  AddressSpace(const AddressSpace&) = delete;
+  AddressSpace& operator=(const AddressSpace&) = delete;
+
+  WCHAR Separator() const { return separator_; }
+
+  // --- building ---------------------------------------------------------
+  // The child branch of that name (created when absent).
+  std::uint32_t AddBranch(std::uint32_t parent, const WString& name);
+  // The branch at that path below the root, creating the missing ones.
+  std::uint32_t AddBranchPath(const std::string& path);
+  // Adds a leaf under the branch; kNone when a leaf of that name exists there.
+  std::uint32_t AddLeaf(std::uint32_t branch, const WString& name, const ItemSpec& spec);
+  // Adds a leaf at a full item ID, creating the branches on the way.
+  // False (with a reason) for an invalid or duplicate ID or a bad initial value.
+  bool AddItem(const std::string& itemId, const ItemSpec& spec, std::string* error = nullptr);
+  // The generator's fast path: no value slot, value reads as zero.
+  std::uint32_t AddPlainLeaf(std::uint32_t branch, const WString& name, VARTYPE type, DWORD access);
+  void Reserve(std::size_t leaves, std::size_t poolCharacters);
+
+  // --- structure ----------------------------------------------------------
+  std::size_t LeafCount() const { return leaves_.size(); }
+  std::size_t BranchCount() const { return branches_.size(); }
+  const std::vector<std::uint32_t>& ChildBranches(std::uint32_t branch) const { return branches_[branch].branches; }
+  const std::vector<std::uint32_t>& ChildLeaves(std::uint32_t branch) const { return branches_[branch].leaves; }
+  std::uint32_t BranchParent(std::uint32_t branch) const { return branches_[branch].parent; }
+  std::uint32_t LeafParent(std::uint32_t leaf) const { return leaves_[leaf].parent; }
+  WString BranchName(std::uint32_t branch) const;
+  WString LeafName(std::uint32_t leaf) const;
+  // Full path of a branch ("" for the root) and full item ID of a leaf.
+  WString BranchPath(std::uint32_t branch) const;
+  WString LeafItemId(std::uint32_t leaf) const;
+  VARTYPE LeafType(std::uint32_t leaf) const { return leaves_[leaf].type; }
+  DWORD LeafAccess(std::uint32_t leaf) const { return leaves_[leaf].access; }
+
+  std::uint32_t FindChildBranch(std::uint32_t branch, const WString& name) const;
+  std::uint32_t FindChildLeaf(std::uint32_t branch, const WString& name) const;
+  // By full path / item ID; kNone when absent.
+  std::uint32_t FindBranch(const WString& path) const;
+  std::uint32_t FindLeaf(const WString& itemId) const;
+  std::uint32_t FindLeaf(const std::string& itemId) const { return FindLeaf(ToWide(itemId)); }
+  // Syntax check of an item ID: not empty, no empty path element, no control characters.
+  bool IsWellFormed(const WString& itemId) const;
+
+  // --- values -------------------------------------------------------------
+  // The last sampled state, without sampling.
+  ItemState Current(std::uint32_t leaf) const;
+  // Samples now: signals advance, other values keep their value and get the time.
+  ItemState Sample(std::uint32_t leaf);
+  // Stores a value already converted to the canonical type, quality good, time now.
+  void Store(std::uint32_t leaf, const VARIANT& value);
+  void SetQuality(std::uint32_t leaf, WORD quality);
+  const std::string& Description(std::uint32_t leaf) const;
+  std::vector<WString> AccessPaths(std::uint32_t leaf) const;
+
+ private:
+  struct Name {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+  };
+  struct Branch {
+    std::uint32_t parent = kNone;
+    Name name;
+    std::vector<std::uint32_t> branches;
+    std::vector<std::uint32_t> leaves;
+    // Lookup indexes sorted by name, rebuilt lazily after additions.
+    mutable std::vector<std::uint32_t> branchIndex;
+    mutable std::vector<std::uint32_t> leafIndex;
+    mutable bool indexed = true;
+  };
+  struct Leaf {
+    std::uint32_t parent;
+    std::uint32_t nameOffset;
+    std::uint16_t nameLength;
+    VARTYPE type;
+    std::uint8_t access;
+    std::uint32_t slot;  // kNone: no value slot
+  };
+  struct Slot {
+    ItemState state;
+    Signal signal;
+    std::uint64_t samples = 0;
+    std::uint64_t random = 0;
+    std::string description;
+    std::vector<WString> accessPaths;
+  };
+
+  Name Intern(const WString& text);
+  WString Text(const Name& name) const { return WString(pool_.data() + name.offset, name.length); }
+  int Compare(const Name& name, const WString& text) const;
+  void Index(const Branch& branch) const;
+  std::uint32_t SlotOf(std::uint32_t leaf);
+  Variant Zero(VARTYPE type) const;
+
+  WCHAR separator_;
+  std::vector<WCHAR> pool_;
+  std::vector<Branch> branches_;
+  std::vector<Leaf> leaves_;
+  std::vector<Slot> slots_;
+  FILETIME created_;
+};
+
+// --- sources ------------------------------------------------------------------
+
+// The built-in demo plant (see demo_plant.cpp for its items).
+std::shared_ptr<AddressSpace> DemoPlant();
+
+// The plain-text format (documented in text_loader.cpp and the simulator's
+// README). Null with a message naming the line on error.
+std::shared_ptr<AddressSpace> ParseAddressSpace(const std::string& text, std::string* error = nullptr);
+std::shared_ptr<AddressSpace> LoadAddressSpaceFile(const std::string& path, std::string* error = nullptr);
+
+// A regular space for benchmarks: `depth` levels of branches below the root,
+// `fanOut` sub-branches per branch, `leavesPerBranch` leaves in every branch of
+// the deepest level (fanOut^depth * leavesPerBranch leaves). Types cycle
+// through the eleven common types; access rights cycle read-only, read-write,
+// write-only.
+struct GeneratorParams {
+  unsigned depth = 3;
+  unsigned fanOut = 10;
+  unsigned leavesPerBranch = 10;
+  WCHAR separator = WCHAR('.');
+};
+std::shared_ptr<AddressSpace> GenerateAddressSpace(const GeneratorParams& params);
+
+}  // namespace opcsim

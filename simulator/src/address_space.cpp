@@ -1,0 +1,299 @@
+// The address space: compact branch and leaf tables, lookups and values.
+#include "opcsim/address_space.h"
+
+#include <algorithm>
+
+#include "objects.h"
+
+namespace opcsim {
+
+AddressSpace::AddressSpace(WCHAR separator) : separator_(separator), created_(Now()) {
+  branches_.emplace_back();  // the root: no parent, no name
+}
+
+AddressSpace::Name AddressSpace::Intern(const WString& text) {
+  Name n;
+  n.offset = static_cast<std::uint32_t>(pool_.size());
+  n.length = static_cast<std::uint32_t>(text.size());
+  pool_.insert(pool_.end(), text.begin(), text.end());
+  return n;
+}
+
+int AddressSpace::Compare(const Name& name, const WString& text) const {
+  std::size_t n = std::min<std::size_t>(name.length, text.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    WCHAR a = pool_[name.offset + i], b = text[i];
+    if (a != b) return a < b ? -1 : 1;
+  }
+  if (name.length == text.size()) return 0;
+  return name.length < text.size() ? -1 : 1;
+}
+
+void AddressSpace::Index(const Branch& b) const {
+  if (b.indexed) return;
+  auto byName = [this](const Name& x, const Name& y) {
+    return std::lexicographical_compare(pool_.begin() + x.offset, pool_.begin() + x.offset + x.length,
+                                        pool_.begin() + y.offset, pool_.begin() + y.offset + y.length);
+  };
+  b.branchIndex = b.branches;
+  std::sort(b.branchIndex.begin(), b.branchIndex.end(),
+            [&](std::uint32_t x, std::uint32_t y) { return byName(branches_[x].name, branches_[y].name); });
+  b.leafIndex = b.leaves;
+  std::sort(b.leafIndex.begin(), b.leafIndex.end(), [&](std::uint32_t x, std::uint32_t y) {
+    return byName(Name{leaves_[x].nameOffset, leaves_[x].nameLength}, Name{leaves_[y].nameOffset, leaves_[y].nameLength});
+  });
+  b.indexed = true;
+}
+
+std::uint32_t AddressSpace::FindChildBranch(std::uint32_t branch, const WString& name) const {
+  const Branch& b = branches_[branch];
+  Index(b);
+  auto it = std::lower_bound(b.branchIndex.begin(), b.branchIndex.end(), name,
+                             [&](std::uint32_t x, const WString& n) { return Compare(branches_[x].name, n) < 0; });
+  if (it != b.branchIndex.end() && Compare(branches_[*it].name, name) == 0) return *it;
+  return kNone;
+}
+
+std::uint32_t AddressSpace::FindChildLeaf(std::uint32_t branch, const WString& name) const {
+  const Branch& b = branches_[branch];
+  Index(b);
+  auto nameOf = [this](std::uint32_t x) { return Name{leaves_[x].nameOffset, leaves_[x].nameLength}; };
+  auto it = std::lower_bound(b.leafIndex.begin(), b.leafIndex.end(), name,
+                             [&](std::uint32_t x, const WString& n) { return Compare(nameOf(x), n) < 0; });
+  if (it != b.leafIndex.end() && Compare(nameOf(*it), name) == 0) return *it;
+  return kNone;
+}
+
+std::uint32_t AddressSpace::AddBranch(std::uint32_t parent, const WString& name) {
+  std::uint32_t existing = FindChildBranch(parent, name);
+  if (existing != kNone) return existing;
+  Branch b;
+  b.parent = parent;
+  b.name = Intern(name);
+  auto index = static_cast<std::uint32_t>(branches_.size());
+  branches_.push_back(std::move(b));
+  Branch& p = branches_[parent];
+  p.branches.push_back(index);
+  if (p.indexed) {
+    // Keep the index sorted instead of rebuilding it: loaders add one by one.
+    auto at = std::lower_bound(p.branchIndex.begin(), p.branchIndex.end(), name,
+                               [&](std::uint32_t x, const WString& n) { return Compare(branches_[x].name, n) < 0; });
+    p.branchIndex.insert(at, index);
+  }
+  return index;
+}
+
+static std::vector<WString> SplitPath(const WString& path, WCHAR separator) {
+  std::vector<WString> parts;
+  WString current;
+  for (WCHAR c : path) {
+    if (c == separator) {
+      parts.push_back(current);
+      current.clear();
+    } else {
+      current.push_back(c);
+    }
+  }
+  parts.push_back(current);
+  return parts;
+}
+
+bool AddressSpace::IsWellFormed(const WString& itemId) const {
+  if (itemId.empty()) return false;
+  for (WCHAR c : itemId)
+    if (c < 0x20) return false;
+  for (const WString& part : SplitPath(itemId, separator_))
+    if (part.empty()) return false;
+  return true;
+}
+
+std::uint32_t AddressSpace::AddBranchPath(const std::string& path) {
+  std::uint32_t branch = kRoot;
+  if (path.empty()) return branch;
+  for (const WString& part : SplitPath(ToWide(path), separator_)) branch = AddBranch(branch, part);
+  return branch;
+}
+
+std::uint32_t AddressSpace::AddPlainLeaf(std::uint32_t branch, const WString& name, VARTYPE type, DWORD access) {
+  Name n = Intern(name);
+  auto index = static_cast<std::uint32_t>(leaves_.size());
+  leaves_.push_back(Leaf{branch, n.offset, static_cast<std::uint16_t>(n.length), type,
+                         static_cast<std::uint8_t>(access), kNone});
+  branches_[branch].leaves.push_back(index);
+  branches_[branch].indexed = false;
+  return index;
+}
+
+std::uint32_t AddressSpace::AddLeaf(std::uint32_t branch, const WString& name, const ItemSpec& spec) {
+  if (FindChildLeaf(branch, name) != kNone) return kNone;
+  Branch& b = branches_[branch];
+  auto nameOf = [this](std::uint32_t x) { return Name{leaves_[x].nameOffset, leaves_[x].nameLength}; };
+  auto at = std::lower_bound(b.leafIndex.begin(), b.leafIndex.end(), name,
+                             [&](std::uint32_t x, const WString& n) { return Compare(nameOf(x), n) < 0; });
+  std::size_t position = static_cast<std::size_t>(at - b.leafIndex.begin());
+  std::uint32_t leaf = AddPlainLeaf(branch, name, spec.type, spec.access);
+  Branch& after = branches_[branch];
+  after.leafIndex.insert(after.leafIndex.begin() + static_cast<std::ptrdiff_t>(position), leaf);
+  after.indexed = true;  // FindChildLeaf above indexed it; the insertion kept it sorted
+  bool plain = spec.value.empty() && spec.signal.kind == SignalKind::None && spec.quality == OPC_QUALITY_GOOD &&
+               spec.description.empty() && spec.accessPaths.empty();
+  if (plain) return leaf;
+  Slot& slot = slots_[SlotOf(leaf)];
+  if (!spec.value.empty()) slot.state.value = spec.value;
+  slot.state.quality = spec.quality;
+  slot.signal = spec.signal;
+  slot.random = 0x9E3779B97F4A7C15ull ^ leaf;
+  slot.description = spec.description;
+  for (const std::string& p : spec.accessPaths) slot.accessPaths.push_back(ToWide(p));
+  return leaf;
+}
+
+bool AddressSpace::AddItem(const std::string& itemId, const ItemSpec& spec, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  WString id = ToWide(itemId);
+  if (!IsWellFormed(id)) return fail("malformed item ID '" + itemId + "'");
+  if (!IsSupportedType(spec.type)) return fail("unsupported type for '" + itemId + "'");
+  ItemSpec checked = spec;
+  if (!spec.value.empty() && spec.value.vt() != spec.type) {
+    Variant converted;
+    if (FAILED(ConvertValue(*spec.value, spec.type, converted.get())))
+      return fail("value of '" + itemId + "' does not convert to its type");
+    checked.value = converted;
+  }
+  std::vector<WString> parts = SplitPath(id, separator_);
+  std::uint32_t branch = kRoot;
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) branch = AddBranch(branch, parts[i]);
+  if (AddLeaf(branch, parts.back(), checked) == kNone) return fail("duplicate item ID '" + itemId + "'");
+  return true;
+}
+
+void AddressSpace::Reserve(std::size_t leaves, std::size_t poolCharacters) {
+  leaves_.reserve(leaves);
+  pool_.reserve(poolCharacters);
+}
+
+WString AddressSpace::BranchName(std::uint32_t branch) const { return Text(branches_[branch].name); }
+
+WString AddressSpace::LeafName(std::uint32_t leaf) const {
+  return WString(pool_.data() + leaves_[leaf].nameOffset, leaves_[leaf].nameLength);
+}
+
+WString AddressSpace::BranchPath(std::uint32_t branch) const {
+  std::vector<std::uint32_t> chain;
+  for (std::uint32_t b = branch; b != kRoot && b != kNone; b = branches_[b].parent) chain.push_back(b);
+  WString path;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    if (!path.empty()) path.push_back(separator_);
+    path += Text(branches_[*it].name);
+  }
+  return path;
+}
+
+WString AddressSpace::LeafItemId(std::uint32_t leaf) const {
+  WString id = BranchPath(leaves_[leaf].parent);
+  if (!id.empty()) id.push_back(separator_);
+  return id + LeafName(leaf);
+}
+
+std::uint32_t AddressSpace::FindBranch(const WString& path) const {
+  if (path.empty()) return kRoot;
+  std::uint32_t branch = kRoot;
+  for (const WString& part : SplitPath(path, separator_)) {
+    if (part.empty()) return kNone;
+    branch = FindChildBranch(branch, part);
+    if (branch == kNone) return kNone;
+  }
+  return branch;
+}
+
+std::uint32_t AddressSpace::FindLeaf(const WString& itemId) const {
+  if (itemId.empty()) return kNone;
+  std::size_t cut = itemId.rfind(separator_);
+  std::uint32_t branch = kRoot;
+  if (cut != WString::npos) {
+    branch = FindBranch(itemId.substr(0, cut));
+    if (branch == kNone) return kNone;
+  }
+  return FindChildLeaf(branch, cut == WString::npos ? itemId : itemId.substr(cut + 1));
+}
+
+std::uint32_t AddressSpace::SlotOf(std::uint32_t leaf) {
+  if (leaves_[leaf].slot == kNone) {
+    Slot slot;
+    slot.state.time = created_;
+    leaves_[leaf].slot = static_cast<std::uint32_t>(slots_.size());
+    slots_.push_back(std::move(slot));
+  }
+  return leaves_[leaf].slot;
+}
+
+Variant AddressSpace::Zero(VARTYPE type) const {
+  Variant v;
+  if (type & VT_ARRAY) {
+    SAFEARRAY* sa = SafeArrayCreateVector(static_cast<VARTYPE>(type & VT_TYPEMASK), 0, 0);
+    if (sa) {
+      v.get()->vt = type;
+      v.get()->parray = sa;
+    }
+    return v;
+  }
+  if (type == VT_BSTR) return Variant::Str("");
+  // Every other supported scalar reads zero when its 8 value bytes are zero.
+  v.get()->vt = type;
+  v.get()->llVal = 0;
+  return v;
+}
+
+ItemState AddressSpace::Current(std::uint32_t leaf) const {
+  const Leaf& l = leaves_[leaf];
+  if (l.slot == kNone) {
+    ItemState s;
+    s.value = Zero(l.type);
+    s.time = created_;
+    return s;
+  }
+  const Slot& slot = slots_[l.slot];
+  ItemState s = slot.state;
+  if (s.value.empty()) s.value = Zero(l.type);
+  return s;
+}
+
+ItemState AddressSpace::Sample(std::uint32_t leaf) {
+  if (leaves_[leaf].slot == kNone) return Current(leaf);
+  Slot& slot = slots_[leaves_[leaf].slot];
+  FILETIME now = Now();
+  if (slot.signal.kind != SignalKind::None) {
+    slot.state.value = EvaluateSignal(slot.signal, slot.samples++, &slot.random, now, created_, leaves_[leaf].type);
+    slot.state.time = now;
+  }
+  return Current(leaf);
+}
+
+void AddressSpace::Store(std::uint32_t leaf, const VARIANT& value) {
+  Slot& slot = slots_[SlotOf(leaf)];
+  slot.state.value = Variant(value);
+  slot.state.quality = OPC_QUALITY_GOOD;
+  slot.state.time = Now();
+}
+
+void AddressSpace::SetQuality(std::uint32_t leaf, WORD quality) {
+  Slot& slot = slots_[SlotOf(leaf)];
+  slot.state.quality = quality;
+  slot.state.time = Now();
+}
+
+const std::string& AddressSpace::Description(std::uint32_t leaf) const {
+  static const std::string none;
+  std::uint32_t s = leaves_[leaf].slot;
+  return s == kNone ? none : slots_[s].description;
+}
+
+std::vector<WString> AddressSpace::AccessPaths(std::uint32_t leaf) const {
+  std::uint32_t s = leaves_[leaf].slot;
+  return s == kNone ? std::vector<WString>() : slots_[s].accessPaths;
+}
+
+}  // namespace opcsim

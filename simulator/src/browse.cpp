@@ -1,0 +1,282 @@
+// IOPCBrowseServerAddressSpace: the browse position, listings with filters,
+// item IDs of browse names and access paths.
+#include "objects.h"
+
+namespace opcsim {
+
+namespace {
+
+// Wildcards in the usual server syntax: * any run, ? any character, # a digit,
+// [abc] [a-z] [!abc] a character of (or not of) a set. Case-sensitive.
+bool ValidFilter(const WString& f) {
+  for (std::size_t i = 0; i < f.size(); ++i)
+    if (f[i] == '[') {
+      std::size_t close = f.find(WCHAR(']'), i + 1);
+      if (close == WString::npos) return false;
+      i = close;
+    }
+  return true;
+}
+
+bool MatchSet(const WString& f, std::size_t* i, WCHAR c) {
+  std::size_t k = *i + 1;
+  bool negate = k < f.size() && f[k] == '!';
+  if (negate) ++k;
+  bool hit = false;
+  for (; k < f.size() && f[k] != ']'; ++k) {
+    if (k + 2 < f.size() && f[k + 1] == '-' && f[k + 2] != ']') {
+      hit = hit || (c >= f[k] && c <= f[k + 2]);
+      k += 2;
+    } else {
+      hit = hit || c == f[k];
+    }
+  }
+  *i = k;  // at the closing bracket
+  return hit != negate;
+}
+
+bool Match(const WString& f, std::size_t fi, const WString& s, std::size_t si) {
+  while (fi < f.size()) {
+    WCHAR p = f[fi];
+    if (p == '*') {
+      for (std::size_t k = si; k <= s.size(); ++k)
+        if (Match(f, fi + 1, s, k)) return true;
+      return false;
+    }
+    if (si >= s.size()) return false;
+    WCHAR c = s[si];
+    if (p == '?') {
+    } else if (p == '#') {
+      if (c < '0' || c > '9') return false;
+    } else if (p == '[') {
+      if (!MatchSet(f, &fi, c)) return false;
+    } else if (p != c) {
+      return false;
+    }
+    ++fi;
+    ++si;
+  }
+  return si == s.size();
+}
+
+bool Matches(const WString& filter, const WString& text) { return filter.empty() || Match(filter, 0, text, 0); }
+
+// Leaves of the space, listed by index; names or item IDs are made on demand so
+// that a flat listing of a million leaves costs four bytes per leaf.
+class LeafList final : public StringSource {
+ public:
+  LeafList(std::shared_ptr<AddressSpace> space, std::vector<std::uint32_t> leaves, bool fullIds)
+      : space_(std::move(space)), leaves_(std::move(leaves)), fullIds_(fullIds) {}
+  std::size_t Count() const override { return leaves_.size(); }
+  WString At(std::size_t i) const override {
+    return fullIds_ ? space_->LeafItemId(leaves_[i]) : space_->LeafName(leaves_[i]);
+  }
+
+ private:
+  std::shared_ptr<AddressSpace> space_;
+  std::vector<std::uint32_t> leaves_;
+  bool fullIds_;
+};
+
+const char* DirectionText(OPCBROWSEDIRECTION d) {
+  switch (d) {
+    case OPC_BROWSE_UP: return "up";
+    case OPC_BROWSE_DOWN: return "down";
+    case OPC_BROWSE_TO: return "to";
+  }
+  return "invalid";
+}
+
+const char* BrowseTypeText(OPCBROWSETYPE t) {
+  switch (t) {
+    case OPC_BRANCH: return "branch";
+    case OPC_LEAF: return "leaf";
+    case OPC_FLAT: return "flat";
+  }
+  return "invalid";
+}
+
+}  // namespace
+
+bool Server::PassesFilters(std::uint32_t leaf, VARTYPE vt, DWORD access) const {
+  const AddressSpace& space = *core_->space;
+  DWORD rights = space.LeafAccess(leaf);
+  if (access != 0) {
+    bool ok = core_->options.accessFilter == AccessFilter::AnyBit ? (rights & access) != 0
+                                                                  : (rights & access) == access;
+    if (!ok) return false;
+  }
+  if (vt == VT_EMPTY || space.LeafType(leaf) == vt) return true;
+  return core_->options.filterConverts && CanConvert(*space.Current(leaf).value, vt);
+}
+
+std::uint32_t Server::ResolveLeaf(const WCHAR* itemId, HRESULT* error) const {
+  WString id = WStr(itemId);
+  if (!core_->space->IsWellFormed(id)) {
+    *error = OPC_E_INVALIDITEMID;
+    return AddressSpace::kNone;
+  }
+  std::uint32_t leaf = core_->space->FindLeaf(id);
+  *error = leaf == AddressSpace::kNone ? OPC_E_UNKNOWNITEMID : S_OK;
+  return leaf;
+}
+
+HRESULT Server::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
+  MethodCall call = Begin("IOPCBrowseServerAddressSpace::QueryOrganization");
+  call.Begin();
+  if (pNameSpaceType) *pNameSpaceType = OPCNAMESPACETYPE(0);
+  if (call.ShortCircuit()) return call.FaultResult();
+  if (!pNameSpaceType) return call.Return(E_INVALIDARG);
+  *pNameSpaceType = core_->options.organisation;
+  return call.Return(S_OK);
+}
+
+HRESULT Server::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
+  MethodCall call = Begin("IOPCBrowseServerAddressSpace::ChangeBrowsePosition");
+  call.Arg("direction", std::string(DirectionText(dwBrowseDirection))).Arg("name", szString).Begin();
+  if (call.ShortCircuit()) return call.FaultResult();
+  WString name = WStr(szString);
+  std::lock_guard<std::mutex> lock(core_->mutex);
+  const AddressSpace& space = *core_->space;
+  std::uint32_t& position = state_->browseBranch;
+  if (core_->options.organisation == OPC_NS_FLAT) {
+    // A flat space has nowhere to go but its only level.
+    return call.Return(dwBrowseDirection == OPC_BROWSE_TO && name.empty() ? S_OK : E_FAIL);
+  }
+  switch (dwBrowseDirection) {
+    case OPC_BROWSE_UP:
+      if (position == AddressSpace::kRoot) return call.Return(E_FAIL);
+      position = space.BranchParent(position);
+      return call.Return(S_OK);
+    case OPC_BROWSE_DOWN: {
+      std::uint32_t child = name.empty() ? AddressSpace::kNone : space.FindChildBranch(position, name);
+      if (child == AddressSpace::kNone) return call.Return(E_INVALIDARG);
+      position = child;
+      return call.Return(S_OK);
+    }
+    case OPC_BROWSE_TO: {
+      std::uint32_t target = space.FindBranch(name);
+      if (target == AddressSpace::kNone) return call.Return(E_INVALIDARG);
+      position = target;
+      return call.Return(S_OK);
+    }
+  }
+  return call.Return(E_INVALIDARG);
+}
+
+HRESULT Server::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
+                                 VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter, LPENUMSTRING* ppIEnumString) {
+  MethodCall call = Begin("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
+  call.Arg("type", std::string(BrowseTypeText(dwBrowseFilterType)))
+      .Arg("filter", szFilterCriteria)
+      .Num("dataType", vtDataTypeFilter)
+      .Num("accessRights", dwAccessRightsFilter)
+      .Begin();
+  if (ppIEnumString) *ppIEnumString = nullptr;
+  if (call.WantsEmpty() && ppIEnumString) {
+    *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>(std::vector<WString>()));
+    return call.FaultResult();
+  }
+  if (call.ShortCircuit()) return call.FaultResult();
+  if (!ppIEnumString || dwBrowseFilterType < OPC_BRANCH || dwBrowseFilterType > OPC_FLAT)
+    return call.Return(E_INVALIDARG);
+  WString filter = WStr(szFilterCriteria);
+  if (!ValidFilter(filter)) return call.Return(OPC_E_INVALIDFILTER);
+
+  std::shared_ptr<StringSource> source;
+  {
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    const AddressSpace& space = *core_->space;
+    bool flatSpace = core_->options.organisation == OPC_NS_FLAT;
+    std::uint32_t start = flatSpace ? AddressSpace::kRoot : state_->browseBranch;
+    if (dwBrowseFilterType == OPC_BRANCH) {
+      std::vector<WString> names;
+      if (!flatSpace)
+        for (std::uint32_t b : space.ChildBranches(start))
+          if (Matches(filter, space.BranchName(b))) names.push_back(space.BranchName(b));
+      source = std::make_shared<StringList>(std::move(names));
+    } else {
+      // Leaves below the position: their names in a hierarchical OPC_LEAF
+      // listing, their item IDs in a flat listing or a flat space.
+      bool fullIds = flatSpace || dwBrowseFilterType == OPC_FLAT;
+      bool deep = flatSpace || dwBrowseFilterType == OPC_FLAT;
+      std::vector<std::uint32_t> leaves;
+      std::vector<std::uint32_t> pending{start};
+      while (!pending.empty()) {
+        std::uint32_t b = pending.back();
+        pending.pop_back();
+        for (std::uint32_t leaf : space.ChildLeaves(b)) {
+          if (!PassesFilters(leaf, vtDataTypeFilter, dwAccessRightsFilter)) continue;
+          if (filter.empty() || Matches(filter, fullIds ? space.LeafItemId(leaf) : space.LeafName(leaf)))
+            leaves.push_back(leaf);
+        }
+        if (deep) {
+          const auto& children = space.ChildBranches(b);
+          pending.insert(pending.end(), children.rbegin(), children.rend());
+        }
+      }
+      source = std::make_shared<LeafList>(core_->space, std::move(leaves), fullIds);
+    }
+  }
+  bool none = source->Count() == 0;
+  *ppIEnumString = NewStringEnumerator(core_, std::move(source));
+  // Nothing to list: S_FALSE, still with an (empty) enumerator, as the standard says.
+  return call.Return(none ? S_FALSE : S_OK);
+}
+
+HRESULT Server::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
+  MethodCall call = Begin("IOPCBrowseServerAddressSpace::GetItemID");
+  call.Arg("name", szItemDataID).Begin();
+  if (szItemID) *szItemID = nullptr;
+  if (call.ShortCircuit()) return call.FaultResult();
+  if (!szItemDataID || !szItemID) return call.Return(E_INVALIDARG);
+  WString name = szItemDataID;
+  if (auto refused = call.Refused(name)) return call.Return(*refused);
+  WString id;
+  {
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    const AddressSpace& space = *core_->space;
+    std::uint32_t position = core_->options.organisation == OPC_NS_FLAT ? AddressSpace::kRoot : state_->browseBranch;
+    if (name.empty()) {
+      id = space.BranchPath(position);
+    } else if (space.FindChildLeaf(position, name) != AddressSpace::kNone ||
+               space.FindChildBranch(position, name) != AddressSpace::kNone) {
+      id = space.BranchPath(position);
+      if (!id.empty()) id.push_back(space.Separator());
+      id += name;
+    } else if (space.FindLeaf(name) != AddressSpace::kNone || space.FindBranch(name) != AddressSpace::kNone) {
+      id = name;  // already fully qualified, as flat listings hand them out
+    } else {
+      return call.Return(E_INVALIDARG);
+    }
+  }
+  if (auto refused = call.Refused(id)) return call.Return(*refused);
+  *szItemID = TaskString(id);
+  return call.Return(*szItemID ? S_OK : E_OUTOFMEMORY);
+}
+
+HRESULT Server::BrowseAccessPaths(LPCWSTR szItemID, LPENUMSTRING* ppIEnumString) {
+  MethodCall call = Begin("IOPCBrowseServerAddressSpace::BrowseAccessPaths");
+  call.Arg("item", szItemID).Begin();
+  if (ppIEnumString) *ppIEnumString = nullptr;
+  if (call.WantsEmpty() && ppIEnumString) {
+    *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>(std::vector<WString>()));
+    return call.FaultResult();
+  }
+  if (call.ShortCircuit()) return call.FaultResult();
+  if (!szItemID || !ppIEnumString) return call.Return(E_INVALIDARG);
+  if (auto refused = call.Refused(WString(szItemID))) return call.Return(*refused);
+  std::vector<WString> paths;
+  {
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    HRESULT error;
+    std::uint32_t leaf = ResolveLeaf(szItemID, &error);
+    if (leaf == AddressSpace::kNone) return call.Return(E_INVALIDARG);
+    paths = core_->space->AccessPaths(leaf);
+  }
+  bool none = paths.empty();
+  *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>(std::move(paths)));
+  return call.Return(none ? S_FALSE : S_OK);
+}
+
+}  // namespace opcsim

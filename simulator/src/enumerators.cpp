@@ -1,0 +1,266 @@
+// Enumerators handed out by the server: IEnumString (browsing, access paths,
+// group names), IEnumGUID (server list), IEnumUnknown (groups) and
+// IEnumOPCItemAttributes (items of a group). All snapshot or index their
+// content when created and answer S_FALSE when they fetch fewer than asked.
+#include "objects.h"
+
+namespace opcsim {
+
+namespace {
+
+struct StringTraits {
+  using Interface = IEnumString;
+  using Out = LPOLESTR;
+  using Store = StringSource;
+  static constexpr const char* kName = "IEnumString";
+  static const IID& Iid() { return IID_IEnumString; }
+  static std::size_t Count(const Store& s) { return s.Count(); }
+  static bool Produce(const Store& s, std::size_t i, Out* out) { return (*out = TaskString(s.At(i))) != nullptr; }
+  static void Discard(Out* out) { CoTaskMemFree(*out), *out = nullptr; }
+};
+
+struct GuidTraits {
+  using Interface = IEnumGUID;
+  using Out = GUID;
+  using Store = std::vector<GUID>;
+  static constexpr const char* kName = "IEnumGUID";
+  static const IID& Iid() { return IID_IEnumGUID; }
+  static std::size_t Count(const Store& s) { return s.size(); }
+  static bool Produce(const Store& s, std::size_t i, Out* out) { return *out = s[i], true; }
+  static void Discard(Out*) {}
+};
+
+struct UnknownTraits {
+  using Interface = IEnumUnknown;
+  using Out = IUnknown*;
+  using Store = std::vector<com_ptr<IUnknown>>;
+  static constexpr const char* kName = "IEnumUnknown";
+  static const IID& Iid() { return IID_IEnumUnknown; }
+  static std::size_t Count(const Store& s) { return s.size(); }
+  static bool Produce(const Store& s, std::size_t i, Out* out) {
+    *out = s[i].get();
+    (*out)->AddRef();
+    return true;
+  }
+  static void Discard(Out* out) {
+    if (*out) (*out)->Release();
+    *out = nullptr;
+  }
+};
+
+template <class Traits>
+class Enumerator final : public ComObject, public Traits::Interface {
+ public:
+  using Itf = typename Traits::Interface;
+  using Store = typename Traits::Store;
+  using Out = typename Traits::Out;
+
+  Enumerator(std::shared_ptr<Core> core, std::shared_ptr<const Store> store, std::size_t position = 0)
+      : core_(std::move(core)), store_(std::move(store)), position_(position) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, Traits::Iid())) return E_NOINTERFACE;
+    *ppv = static_cast<Itf*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
+  ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
+
+  HRESULT STDMETHODCALLTYPE Next(ULONG celt, Out* rgelt, ULONG* fetched) override {
+    MethodCall call = Begin("Next");
+    call.Num("count", celt).Begin();
+    if (fetched) *fetched = 0;
+    if (call.ShortCircuit()) {
+      if (rgelt && celt > 0) rgelt[0] = Out();
+      return call.FaultResult();
+    }
+    if (!rgelt || (celt != 1 && !fetched)) return call.Return(E_POINTER);
+    ULONG n = 0;
+    {
+      std::lock_guard<std::mutex> lock(core_->mutex);
+      std::size_t count = Traits::Count(*store_);
+      while (n < celt && position_ < count) {
+        if (!Traits::Produce(*store_, position_, &rgelt[n])) {
+          for (ULONG k = 0; k < n; ++k) Traits::Discard(&rgelt[k]);
+          return call.Return(E_OUTOFMEMORY);
+        }
+        ++position_;
+        ++n;
+      }
+    }
+    if (fetched) *fetched = n;
+    return call.Return(n == celt || !core_->options.enumeratorsEndWithSFalse ? S_OK : S_FALSE);
+  }
+
+  HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override {
+    MethodCall call = Begin("Skip");
+    call.Num("count", celt).Begin();
+    if (call.ShortCircuit()) return call.FaultResult();
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    std::size_t count = Traits::Count(*store_);
+    std::size_t left = count > position_ ? count - position_ : 0;
+    position_ += std::min<std::size_t>(celt, left);
+    return call.Return(celt <= left ? S_OK : S_FALSE);
+  }
+
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    MethodCall call = Begin("Reset");
+    call.Begin();
+    if (call.ShortCircuit()) return call.FaultResult();
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    position_ = 0;
+    return call.Return(S_OK);
+  }
+
+  HRESULT STDMETHODCALLTYPE Clone(Itf** ppenum) override {
+    MethodCall call = Begin("Clone");
+    call.Begin();
+    if (ppenum) *ppenum = nullptr;
+    if (call.ShortCircuit()) return call.FaultResult();
+    if (!ppenum) return call.Return(E_POINTER);
+    std::size_t position;
+    {
+      std::lock_guard<std::mutex> lock(core_->mutex);
+      position = position_;
+    }
+    auto* copy = new Enumerator(core_, store_, position);
+    copy->AddRef();
+    *ppenum = copy;
+    return call.Return(S_OK);
+  }
+
+ private:
+  MethodCall Begin(const char* method) {
+    return MethodCall(*core_, (std::string(Traits::kName) + "::" + method).c_str());
+  }
+
+  std::shared_ptr<Core> core_;
+  std::shared_ptr<const Store> store_;
+  std::size_t position_;
+};
+
+// IEnumOPCItemAttributes hands out one task-memory array per Next.
+class ItemAttributesEnumerator final : public ComObject, public IEnumOPCItemAttributes {
+ public:
+  ItemAttributesEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const std::vector<ItemAttributes>> items,
+                           std::size_t position = 0)
+      : core_(std::move(core)), items_(std::move(items)), position_(position) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IEnumOPCItemAttributes)) return E_NOINTERFACE;
+    *ppv = static_cast<IEnumOPCItemAttributes*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
+  ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
+
+  HRESULT STDMETHODCALLTYPE Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* fetched) override {
+    MethodCall call(*core_, "IEnumOPCItemAttributes::Next");
+    call.Num("count", celt).Begin();
+    if (ppItemArray) *ppItemArray = nullptr;
+    if (fetched) *fetched = 0;
+    if (call.ShortCircuit()) return call.FaultResult();
+    if (!ppItemArray || !fetched) return call.Return(E_POINTER);
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    std::size_t left = items_->size() > position_ ? items_->size() - position_ : 0;
+    ULONG n = static_cast<ULONG>(std::min<std::size_t>(celt, left));
+    if (n > 0) {
+      TaskArray<OPCITEMATTRIBUTES> out(n);
+      if (!out) return call.Return(E_OUTOFMEMORY);
+      for (ULONG i = 0; i < n; ++i) Fill((*items_)[position_ + i], &out[i]);
+      *ppItemArray = out.release();
+      position_ += n;
+    }
+    *fetched = n;
+    return call.Return(n == celt || !core_->options.enumeratorsEndWithSFalse ? S_OK : S_FALSE);
+  }
+
+  HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override {
+    MethodCall call(*core_, "IEnumOPCItemAttributes::Skip");
+    call.Num("count", celt).Begin();
+    if (call.ShortCircuit()) return call.FaultResult();
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    std::size_t left = items_->size() > position_ ? items_->size() - position_ : 0;
+    position_ += std::min<std::size_t>(celt, left);
+    return call.Return(celt <= left ? S_OK : S_FALSE);
+  }
+
+  HRESULT STDMETHODCALLTYPE Reset() override {
+    MethodCall call(*core_, "IEnumOPCItemAttributes::Reset");
+    call.Begin();
+    if (call.ShortCircuit()) return call.FaultResult();
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    position_ = 0;
+    return call.Return(S_OK);
+  }
+
+  HRESULT STDMETHODCALLTYPE Clone(IEnumOPCItemAttributes** ppenum) override {
+    MethodCall call(*core_, "IEnumOPCItemAttributes::Clone");
+    call.Begin();
+    if (ppenum) *ppenum = nullptr;
+    if (call.ShortCircuit()) return call.FaultResult();
+    if (!ppenum) return call.Return(E_POINTER);
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    auto* copy = new ItemAttributesEnumerator(core_, items_, position_);
+    copy->AddRef();
+    *ppenum = copy;
+    return call.Return(S_OK);
+  }
+
+ private:
+  static void Fill(const ItemAttributes& a, OPCITEMATTRIBUTES* out) {
+    out->szAccessPath = TaskString(a.accessPath);
+    out->szItemID = TaskString(a.itemId);
+    out->bActive = a.active;
+    out->hClient = a.hClient;
+    out->hServer = a.hServer;
+    out->dwAccessRights = a.access;
+    out->dwBlobSize = 0;
+    out->pBlob = nullptr;
+    out->vtRequestedDataType = a.requested;
+    out->vtCanonicalDataType = a.canonical;
+    out->dwEUType = OPC_NOENUM;
+    VariantInit(&out->vEUInfo);
+  }
+
+  std::shared_ptr<Core> core_;
+  std::shared_ptr<const std::vector<ItemAttributes>> items_;
+  std::size_t position_;
+};
+
+template <class Traits, class Store>
+typename Traits::Interface* Make(std::shared_ptr<Core> core, std::shared_ptr<const Store> store) {
+  auto* e = new Enumerator<Traits>(std::move(core), std::move(store));
+  e->AddRef();
+  return e;
+}
+
+}  // namespace
+
+IEnumString* NewStringEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const StringSource> source) {
+  return Make<StringTraits>(std::move(core), std::move(source));
+}
+
+IEnumGUID* NewGuidEnumerator(std::shared_ptr<Core> core, std::vector<GUID> items) {
+  return Make<GuidTraits>(std::move(core), std::make_shared<const std::vector<GUID>>(std::move(items)));
+}
+
+IEnumUnknown* NewUnknownEnumerator(std::shared_ptr<Core> core, std::vector<com_ptr<IUnknown>> items) {
+  return Make<UnknownTraits>(std::move(core),
+                             std::make_shared<const std::vector<com_ptr<IUnknown>>>(std::move(items)));
+}
+
+IEnumOPCItemAttributes* NewItemAttributesEnumerator(std::shared_ptr<Core> core, std::vector<ItemAttributes> items) {
+  auto* e = new ItemAttributesEnumerator(std::move(core),
+                                         std::make_shared<const std::vector<ItemAttributes>>(std::move(items)));
+  e->AddRef();
+  return e;
+}
+
+}  // namespace opcsim

@@ -1,0 +1,123 @@
+// The server-list component: IOPCServerList over the server classes that
+// simulators registered on its host.
+//
+// A host has one server-list registration, whichever simulator made it first;
+// its calls are logged, and its fault rules read, in that simulator.
+#include "objects.h"
+
+namespace opcsim {
+
+namespace {
+
+bool HasCategory(const ServerClass& cls, const CATID& category) {
+  for (const CATID& c : cls.categories)
+    if (IsEqualGUID(c, category)) return true;
+  return false;
+}
+
+std::vector<std::string> CategoryList(ULONG count, const CATID* ids) {
+  std::vector<std::string> out;
+  if (count == static_cast<ULONG>(-1)) return {"any"};
+  for (ULONG i = 0; ids && i < count; ++i) out.push_back(GuidText(ids[i]));
+  return out;
+}
+
+class ServerList final : public ComObject, public IOPCServerList {
+ public:
+  ServerList(std::string host, std::shared_ptr<Core> core) : host_(std::move(host)), core_(std::move(core)) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    MethodCall call(*core_, "IUnknown::QueryInterface");
+    call.Arg("object", std::string("serverlist")).Arg("iid", InterfaceName(riid)).Begin();
+    if (!ppv) return call.Return(E_POINTER);
+    *ppv = nullptr;
+    if (call.ShortCircuit()) return call.FaultResult();
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IOPCServerList)) return call.Return(E_NOINTERFACE);
+    *ppv = static_cast<IOPCServerList*>(this);
+    AddRef();
+    return call.Return(S_OK);
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
+  ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
+
+  HRESULT STDMETHODCALLTYPE EnumClassesOfCategories(ULONG cImplemented, CATID rgcatidImpl[], ULONG cRequired,
+                                                    CATID rgcatidReq[], IEnumGUID** ppenumClsid) override {
+    MethodCall call(*core_, "IOPCServerList::EnumClassesOfCategories");
+    call.List("implemented", CategoryList(cImplemented, rgcatidImpl))
+        .List("required", CategoryList(cRequired, rgcatidReq))
+        .Begin();
+    if (ppenumClsid) *ppenumClsid = nullptr;
+    if (call.WantsEmpty() && ppenumClsid) {
+      *ppenumClsid = NewGuidEnumerator(core_, {});
+      return call.FaultResult();
+    }
+    if (call.ShortCircuit()) return call.FaultResult();
+    if (!ppenumClsid) return call.Return(E_POINTER);
+    std::vector<GUID> found;
+    for (const HostClass& hc : ClassesOnHost(host_)) {
+      std::lock_guard<std::mutex> lock(hc.core->mutex);
+      const ServerClass& cls = hc.core->Class(hc.classIndex);
+      bool any = cImplemented == static_cast<ULONG>(-1) || cImplemented == 0;
+      bool implements = any;
+      for (ULONG i = 0; !implements && rgcatidImpl && i < cImplemented; ++i)
+        implements = HasCategory(cls, rgcatidImpl[i]);
+      // Our classes require no category of their container, so the
+      // required list never excludes one.
+      if (implements) found.push_back(cls.clsid);
+    }
+    *ppenumClsid = NewGuidEnumerator(core_, std::move(found));
+    return call.Return(S_OK);
+  }
+
+  HRESULT STDMETHODCALLTYPE GetClassDetails(REFCLSID clsid, LPOLESTR* ppszProgID, LPOLESTR* ppszUserType) override {
+    MethodCall call(*core_, "IOPCServerList::GetClassDetails");
+    call.Arg("clsid", GuidText(clsid)).Begin();
+    if (ppszProgID) *ppszProgID = nullptr;
+    if (ppszUserType) *ppszUserType = nullptr;
+    if (call.ShortCircuit()) return call.FaultResult();
+    if (!ppszProgID || !ppszUserType) return call.Return(E_POINTER);
+    for (const HostClass& hc : ClassesOnHost(host_)) {
+      std::lock_guard<std::mutex> lock(hc.core->mutex);
+      const ServerClass& cls = hc.core->Class(hc.classIndex);
+      if (!IsEqualGUID(cls.clsid, clsid)) continue;
+      if (FAILED(cls.classDetailsError)) return call.Return(cls.classDetailsError);
+      *ppszProgID = TaskString(cls.progId);
+      *ppszUserType = TaskString(cls.userType);
+      return call.Return(S_OK);
+    }
+    return call.Return(REGDB_E_CLASSNOTREG);
+  }
+
+  HRESULT STDMETHODCALLTYPE CLSIDFromProgID(LPCOLESTR szProgId, LPCLSID clsid) override {
+    MethodCall call(*core_, "IOPCServerList::CLSIDFromProgID");
+    call.Arg("progid", szProgId).Begin();
+    if (call.ShortCircuit()) return call.FaultResult();
+    if (!szProgId || !clsid) return call.Return(E_POINTER);
+    std::string wanted = ToUtf8(szProgId);
+    for (const HostClass& hc : ClassesOnHost(host_)) {
+      std::lock_guard<std::mutex> lock(hc.core->mutex);
+      const ServerClass& cls = hc.core->Class(hc.classIndex);
+      if (cls.progId == wanted) {
+        *clsid = cls.clsid;
+        return call.Return(S_OK);
+      }
+    }
+    return call.Return(CO_E_CLASSSTRING);
+  }
+
+ private:
+  std::string host_;
+  std::shared_ptr<Core> core_;
+};
+
+}  // namespace
+
+HRESULT CreateServerList(const std::string& host, std::shared_ptr<Core> core, REFIID riid, void** ppv) {
+  auto* list = new ServerList(host, std::move(core));
+  list->AddRef();
+  HRESULT hr = list->QueryInterface(riid, ppv);
+  list->Release();
+  return hr;
+}
+
+}  // namespace opcsim

@@ -1,0 +1,130 @@
+// IOPCSyncIO: reads from cache or device and writes, with per-item results.
+#include "objects.h"
+
+namespace opcsim {
+
+namespace {
+
+unsigned long long Ticks(const FILETIME& f) {
+  return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+}
+
+}  // namespace
+
+HRESULT StoreConverted(AddressSpace& space, std::uint32_t leaf, const VARIANT& value) {
+  if (value.vt == VT_EMPTY) return OPC_E_BADTYPE;
+  Variant converted;
+  HRESULT hr = ConvertValue(value, space.LeafType(leaf), converted.get());
+  if (hr == DISP_E_OVERFLOW) return OPC_E_RANGE;
+  if (FAILED(hr)) return OPC_E_BADTYPE;
+  space.Store(leaf, *converted.get());
+  return S_OK;
+}
+
+HRESULT ReadItem(Core& core, const Group& group, const GroupItem& item, OPCDATASOURCE source, ItemState* state) {
+  AddressSpace& space = *core.space;
+  if (source == OPC_DS_DEVICE) {
+    *state = space.Sample(item.leaf);
+  } else {
+    // The cache is refreshed at the group's rate, as a scanning server would.
+    *state = space.Current(item.leaf);
+    unsigned long long age = Ticks(Now()) - Ticks(state->time);
+    if (age >= static_cast<unsigned long long>(group.settings.updateRate) * 10000ull) *state = space.Sample(item.leaf);
+    if (!group.settings.active || !item.active) state->quality = OPC_QUALITY_OUT_OF_SERVICE;
+  }
+  if (item.requested == VT_EMPTY || item.requested == state->value.vt()) return S_OK;
+  Variant converted;
+  HRESULT hr = ConvertValue(*state->value, item.requested, converted.get());
+  if (FAILED(hr)) {
+    state->value = Variant();
+    state->quality = OPC_QUALITY_BAD;
+    return hr;
+  }
+  state->value = std::move(converted);
+  return S_OK;
+}
+
+HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, OPCITEMSTATE** ppItemValues,
+                    HRESULT** ppErrors) {
+  MethodCall call = Begin("IOPCSyncIO::Read");
+  call.Arg("source", std::string(dwSource == OPC_DS_CACHE ? "cache" : dwSource == OPC_DS_DEVICE ? "device" : "invalid"))
+      .Num("count", dwCount)
+      .Handles("handles", phServer, dwCount)
+      .Begin();
+  if (ppItemValues) *ppItemValues = nullptr;
+  if (ppErrors) *ppErrors = nullptr;
+  if (call.ShortCircuit()) return call.FaultResult();
+  if (dwCount == 0 || !phServer || !ppItemValues || !ppErrors) return call.Return(E_INVALIDARG);
+  if (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE) return call.Return(E_INVALIDARG);
+  TaskArray<OPCITEMSTATE> states(dwCount);
+  TaskArray<HRESULT> errors(dwCount);
+  if (!states || !errors) return call.Return(E_OUTOFMEMORY);
+  bool someFailed = false;
+  {
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    for (DWORD i = 0; i < dwCount; ++i) {
+      OPCITEMSTATE& out = states[i];
+      VariantInit(&out.vDataValue);
+      out.wQuality = OPC_QUALITY_BAD;
+      GroupItem* item = FindItem(phServer[i]);
+      HRESULT hr = S_OK;
+      if (!item) {
+        hr = OPC_E_INVALIDHANDLE;
+      } else {
+        out.hClient = item->hClient;
+        if (auto refused = call.Refused(item->itemId)) {
+          hr = *refused;
+        } else if (!(core_->space->LeafAccess(item->leaf) & OPC_READABLE)) {
+          hr = OPC_E_BADRIGHTS;
+        } else {
+          ItemState state;
+          hr = ReadItem(*core_, *this, *item, dwSource, &state);
+          out.ftTimeStamp = state.time;
+          out.wQuality = state.quality;
+          out.vDataValue = state.value.Detach();
+        }
+      }
+      errors[i] = hr;
+      someFailed = someFailed || FAILED(hr);
+    }
+  }
+  *ppItemValues = states.release();
+  *ppErrors = errors.release();
+  return call.Return(someFailed ? S_FALSE : S_OK);
+}
+
+HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
+  MethodCall call = Begin("IOPCSyncIO::Write");
+  call.Num("count", dwCount)
+      .Handles("handles", phServer, dwCount)
+      .Types("types", pItemValues, dwCount)
+      .Begin();
+  if (ppErrors) *ppErrors = nullptr;
+  if (call.ShortCircuit()) return call.FaultResult();
+  if (dwCount == 0 || !phServer || !pItemValues || !ppErrors) return call.Return(E_INVALIDARG);
+  TaskArray<HRESULT> errors(dwCount);
+  if (!errors) return call.Return(E_OUTOFMEMORY);
+  bool someFailed = false;
+  {
+    std::lock_guard<std::mutex> lock(core_->mutex);
+    for (DWORD i = 0; i < dwCount; ++i) {
+      GroupItem* item = FindItem(phServer[i]);
+      HRESULT hr;
+      if (!item) {
+        hr = OPC_E_INVALIDHANDLE;
+      } else if (auto refused = call.Refused(item->itemId)) {
+        hr = *refused;
+      } else if (!(core_->space->LeafAccess(item->leaf) & OPC_WRITEABLE)) {
+        hr = OPC_E_BADRIGHTS;
+      } else {
+        hr = StoreConverted(*core_->space, item->leaf, pItemValues[i]);
+      }
+      errors[i] = hr;
+      someFailed = someFailed || FAILED(hr);
+    }
+  }
+  *ppErrors = errors.release();
+  return call.Return(someFailed ? S_FALSE : S_OK);
+}
+
+}  // namespace opcsim

@@ -1,0 +1,89 @@
+// The server-list component over the classes registered on a host.
+#include "sim_test.h"
+
+using namespace simtest;
+
+namespace {
+
+std::vector<GUID> Classes(IOPCServerList* list, CATID category) {
+  Ref<IEnumGUID> e;
+  std::vector<GUID> out;
+  if (FAILED(list->EnumClassesOfCategories(1, &category, 0, nullptr, e.Out()))) return out;
+  GUID g;
+  ULONG fetched = 0;
+  while (e->Next(1, &g, &fetched) == S_OK) out.push_back(g);
+  return out;
+}
+
+opcsim::Options ThreeServers() {
+  opcsim::Options o;
+  o.classes.push_back(opcsim::ServerClass::Numbered(2));
+  o.classes.push_back(opcsim::ServerClass::Numbered(3));
+  o.classes[1].classDetailsError = REGDB_E_READREGDB;
+  o.classes[2].categories = {CATID_OPCDAServer30};
+  return o;
+}
+
+}  // namespace
+
+TEST(ServerList, ListsTheHostsClassesByCategory) {
+  ComScope com;
+  opcsim::Simulator sim(ThreeServers());
+  ASSERT_EQ(S_OK, sim.RegistrationResult());
+  {
+    Ref<IOPCServerList> list;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.OutVoid()));
+    std::vector<GUID> da20 = Classes(list.get(), CATID_OPCDAServer20);
+    ASSERT_EQ(2u, da20.size());
+    EXPECT_TRUE(IsEqualGUID(CLSID_OpcSimDAServer, da20[0]));
+    EXPECT_TRUE(IsEqualGUID(opcsim::ServerClass::Numbered(2).clsid, da20[1]));
+    EXPECT_EQ(1u, Classes(list.get(), CATID_OPCDAServer30).size());
+
+    LPOLESTR progId = nullptr, userType = nullptr;
+    ASSERT_EQ(S_OK, list->GetClassDetails(da20[0], &progId, &userType));
+    EXPECT_EQ("OpcSim.DAServer.1", Take(progId));
+    EXPECT_EQ("Simulation OPC DA Server", Take(userType));
+    EXPECT_EQ(REGDB_E_READREGDB, list->GetClassDetails(da20[1], &progId, &userType));
+    EXPECT_EQ(nullptr, progId);
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, list->GetClassDetails(CLSID_OpcServerList, &progId, &userType));
+
+    CLSID clsid = CLSID_NULL;
+    ASSERT_EQ(S_OK, list->CLSIDFromProgID(OLESTR("OpcSim.DAServer3.1"), &clsid));
+    EXPECT_TRUE(IsEqualGUID(opcsim::ServerClass::Numbered(3).clsid, clsid));
+    EXPECT_EQ(CO_E_CLASSSTRING, list->CLSIDFromProgID(OLESTR("Nobody.Server.1"), &clsid));
+
+    // The system knows the ProgIDs too, which clients use when details fail.
+    LPOLESTR registered = nullptr;
+    ASSERT_EQ(S_OK, ProgIDFromCLSID(da20[1], &registered));
+    EXPECT_EQ("OpcSim.DAServer2.1", Take(registered));
+  }
+  EXPECT_EQ(0, opcsim::LiveObjects());
+}
+
+TEST(ServerList, AHostWithoutTheComponentHasNoServerList) {
+  ComScope com;
+  opcsim::Options o;
+  o.serverList = false;
+  opcsim::Simulator sim(o);
+  Ref<IOPCServerList> list;
+  EXPECT_EQ(REGDB_E_CLASSNOTREG,
+            CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.OutVoid()));
+  Ref<IOPCServer> server;
+  EXPECT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.OutVoid()));
+}
+
+TEST(ServerList, EmptyCategoryEnumeratesNothing) {
+  ComScope com;
+  opcsim::Options o;
+  o.classes[0].categories = {CATID_OPCDAServer10};
+  opcsim::Simulator sim(o);
+  Ref<IOPCServerList> list;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.OutVoid()));
+  CATID category = CATID_OPCDAServer20;
+  Ref<IEnumGUID> e;
+  ASSERT_EQ(S_OK, list->EnumClassesOfCategories(1, &category, 0, nullptr, e.Out()));
+  GUID g;
+  ULONG fetched = 5;
+  EXPECT_EQ(S_FALSE, e->Next(1, &g, &fetched));
+  EXPECT_EQ(0u, fetched);
+}
