@@ -12,6 +12,7 @@
 #include <string>
 
 #include "QARError.h"
+#include "QARSysLog.h"
 #include "VEMDcnOpcClient.h"
 #include "opcsim/simulator.h"
 
@@ -24,6 +25,22 @@ QARUnicodeString Text(const std::string& utf8) {
   text.BuildFromUTF8(utf8.c_str());
   return text;
 }
+
+// The framework's error log (trace lines, internal notes) is shown only with
+// --verbose: what a user needs to know comes from the error objects.
+class ErrorLogFilter : public QARErrorLogSink {
+ public:
+  explicit ErrorLogFilter(bool show) : show_(show) { previous_ = QARSetErrorLogSink(this); }
+  ~ErrorLogFilter() override { QARSetErrorLogSink(previous_); }
+  long WriteLine(int, const QARString& line) override {
+    if (show_) std::cerr << line.ConvertToChar() << "\n";
+    return S_OK;
+  }
+
+ private:
+  bool show_;
+  QARErrorLogSink* previous_;
+};
 
 // The error object kept for a failed call, as the host would show it.
 int Fail(const char* what, long hr) {
@@ -89,6 +106,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   std::string host;
   std::string server;
+  bool verbose = false;
+  app.add_flag("-v,--verbose", verbose, "Show the library's error log and trace lines");
 
   CLI::App* servers = app.add_subcommand("servers", "List the OPC DA 2.0 servers a host offers");
   servers->add_option("--host", host, "Host to ask (default: this machine)");
@@ -98,6 +117,7 @@ int main(int argc, char** argv) {
   status->add_option("--host", host, "Host the server runs on (default: this machine)");
 
   CLI11_PARSE(app, argc, argv);
+  ErrorLogFilter logFilter(verbose);
 
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
     std::cerr << "opcclient: cannot enter COM\n";
