@@ -31,8 +31,10 @@ install_packages() {
 }
 
 build_preset() {
-  cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1" -j "$JOBS"
+  local preset=$1
+  shift
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$JOBS" "$@"
 }
 
 test_preset() {
@@ -51,7 +53,11 @@ case "${1:-test}" in
     ;;
   demo)
     install_packages "${NATIVE_PACKAGES[@]}"
-    build_preset default
+    # Quiet unless the build fails.
+    if ! output=$(build_preset default --target opcclient 2>&1); then
+      echo "$output"
+      exit 1
+    fi
     shift || true
     ./build/default/tools/opcclient/opcclient "${@:-status}"
     ;;

@@ -1,6 +1,8 @@
 // Start, stop and reset of a connection, as a host sees them.
 #include <thread>
 
+#include "QARXHContext.h"
+
 #include "client_test_support.h"
 
 using namespace clienttest;
@@ -247,6 +249,50 @@ TEST_F(LifecycleTest, NullProgIdIsRefusedWithoutTouchingCom) {
   EXPECT_EQ(E_FAIL, client.GetOpcServerCLSID(nullptr, clsid));
   EXPECT_FALSE(view.ComInitialized());
   EXPECT_FALSE(Reported(E_FAIL).present);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LifecycleTest, EntryWhoseResultContradictsItsPointerIsAnInternalFault) {
+  opcsim::Simulator sim;
+  // A server that answers the query for IOPCCommon with success and no pointer.
+  sim.Faults().Add(opcsim::Fault::NullOut("IUnknown::QueryInterface").When([](const opcsim::Call& call) {
+    return call.Arg("object") == "server" && call.Arg("iid") == "IOPCCommon";
+  }));
+  VEMDcnOpcClient client;
+  VEMDcnOpcClientInspector view(client);
+  EXPECT_EQ(E_FAIL, client.OpcStart(kProgId, "", 100, 0.0f));
+  EXPECT_FALSE(view.HasCommon());
+  EXPECT_TRUE(view.Started());
+  EXPECT_EQ(0u, sim.Calls().Count("IOPCCommon::SetClientName"));
+  bool reported = false;
+  for (const std::string& line : log.Lines())
+    reported |= line.rfind("AssertionFailed:FALSE", 0) == 0 &&
+                line.find("VEMDcn/VEMDcnOpcClient.m/src/VEMDcnOpcClient") != std::string::npos;
+  EXPECT_TRUE(reported);
+  EXPECT_EQ(S_OK, client.OpcStop());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LifecycleTest, DestructorThrowsAFailedStopThroughTheFramework) {
+  opcsim::Simulator sim;
+  QARXHContext guard;
+  const int completed = guard.Run([] {
+    VEMDcnOpcClient client;
+    QARListValQARUnicodeString* list = nullptr;
+    client.GetOpcServerList(&list);  // Started without a server: the stop fails
+    delete list;
+  });
+  EXPECT_EQ(0, completed);
+  ASSERT_NE(nullptr, guard.GetError());
+  EXPECT_TRUE(guard.GetError()->IsAKindOf("VEMDcnOpcError"));
+  EXPECT_EQ("OpcStop", Utf8(guard.GetError()->GetNLSParameter(3)));
+  guard.Flush();
 }
 
 }  // namespace

@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
   std::string host;
   std::string server;
   bool verbose = false;
+  app.fallthrough();
   app.add_flag("-v,--verbose", verbose, "Show the library's error log and trace lines");
 
   CLI::App* servers = app.add_subcommand("servers", "List the OPC DA 2.0 servers a host offers");
