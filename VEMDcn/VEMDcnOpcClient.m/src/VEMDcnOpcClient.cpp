@@ -33,7 +33,7 @@ bool TraceRequested() {
   char* value = nullptr;
   if (FAILED(QARGetEnvValue("VEMDcnOpcClientLog", &value)) || value == nullptr) return false;
   const bool on = std::strcmp(value, "yes") == 0;
-  std::free(value);
+  delete[] value;
   return on;
 }
 
