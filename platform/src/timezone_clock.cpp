@@ -86,17 +86,7 @@ BOOL FileTimeToSystemTime(const FILETIME* lpFileTime, LPSYSTEMTIME lpSystemTime)
   const int64_t totalSeconds = static_cast<int64_t>(ticks / kTicksPerSecond);
   const int64_t days = totalSeconds / kSecondsPerDay - kDaysFrom1601;
   const int64_t secondOfDay = totalSeconds % kSecondsPerDay;
-  int64_t year = 0;
-  unsigned month = 0;
-  unsigned day = 0;
-  CivilFromDays(days, &year, &month, &day);
-  lpSystemTime->wYear = static_cast<WORD>(year);
-  lpSystemTime->wMonth = static_cast<WORD>(month);
-  lpSystemTime->wDay = static_cast<WORD>(day);
-  lpSystemTime->wDayOfWeek = static_cast<WORD>(DayOfWeek(days));
-  lpSystemTime->wHour = static_cast<WORD>(secondOfDay / 3600);
-  lpSystemTime->wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
-  lpSystemTime->wSecond = static_cast<WORD>(secondOfDay % 60);
+  *lpSystemTime = SystemTimeFromParts(days, secondOfDay);
   lpSystemTime->wMilliseconds = static_cast<WORD>(ticks % kTicksPerSecond / kTicksPerMillisecond);
   return TRUE;
 }

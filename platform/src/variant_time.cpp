@@ -64,6 +64,22 @@ double OleDateFromParts(int64_t daysSince1970, int64_t secondOfDay) {
   return days + hours + minutes + seconds;
 }
 
+SYSTEMTIME SystemTimeFromParts(int64_t daysSince1970, int64_t secondOfDay) {
+  int64_t year = 0;
+  unsigned month = 0;
+  unsigned day = 0;
+  CivilFromDays(daysSince1970, &year, &month, &day);
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(year);
+  st.wMonth = static_cast<WORD>(month);
+  st.wDay = static_cast<WORD>(day);
+  st.wDayOfWeek = static_cast<WORD>(DayOfWeek(daysSince1970));
+  st.wHour = static_cast<WORD>(secondOfDay / 3600);
+  st.wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
+  st.wSecond = static_cast<WORD>(secondOfDay % 60);
+  return st;
+}
+
 }  // namespace oleaut
 
 namespace {
@@ -87,18 +103,7 @@ INT VariantTimeToSystemTime(DOUBLE vtime, LPSYSTEMTIME lpSystemTime) {
   const auto seconds = static_cast<int64_t>(std::floor(timePart * kSecondsPerDay + 0.5));
   const int64_t days = static_cast<int64_t>(dayPart) + seconds / kSecondsPerDay + kOleOriginDays;
   const int64_t secondOfDay = seconds % kSecondsPerDay;
-  int64_t year = 0;
-  unsigned month = 0;
-  unsigned day = 0;
-  CivilFromDays(days, &year, &month, &day);
-  lpSystemTime->wYear = static_cast<WORD>(year);
-  lpSystemTime->wMonth = static_cast<WORD>(month);
-  lpSystemTime->wDay = static_cast<WORD>(day);
-  lpSystemTime->wDayOfWeek = static_cast<WORD>(DayOfWeek(days));
-  lpSystemTime->wHour = static_cast<WORD>(secondOfDay / 3600);
-  lpSystemTime->wMinute = static_cast<WORD>(secondOfDay / 60 % 60);
-  lpSystemTime->wSecond = static_cast<WORD>(secondOfDay % 60);
-  lpSystemTime->wMilliseconds = 0;
+  *lpSystemTime = SystemTimeFromParts(days, secondOfDay);
   return TRUE;
 }
 

@@ -1,6 +1,8 @@
 // Proleptic Gregorian calendar arithmetic shared by the date and time sources.
 #pragma once
 
+#include <windef.h>
+
 #include <cstdint>
 
 namespace oleaut {
@@ -18,5 +20,8 @@ int64_t ExpandTwoDigitYear(int64_t year);
 // The OLE date of a day (counted from 1970-01-01) and a time of day in
 // seconds (0..86399).
 double OleDateFromParts(int64_t daysSince1970, int64_t secondOfDay);
+// The calendar date, weekday and time of a day (counted from 1970-01-01) and
+// a time of day in seconds (0..86399); milliseconds are left at zero.
+SYSTEMTIME SystemTimeFromParts(int64_t daysSince1970, int64_t secondOfDay);
 
 }  // namespace oleaut
