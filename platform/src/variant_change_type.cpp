@@ -149,6 +149,14 @@ HRESULT ReadDecimalStruct(const VARIANT& v, DecimalNumber* out) {
 
 HRESULT ReadText(const VARIANT& v, DecimalNumber* out) { return ParseNumber(NarrowText(v.bstrVal), out); }
 
+// Decimals and text convert through the exact decimal number; no other type
+// left after the direct cases converts.
+HRESULT ReadDecimalOrText(const VARIANT& v, DecimalNumber* out) {
+  if (v.vt == VT_DECIMAL) return ReadDecimalStruct(v, out);
+  if (v.vt == VT_BSTR) return ReadText(v, out);
+  return DISP_E_TYPEMISMATCH;
+}
+
 DecimalNumber CurrencyAsDecimal(const CY& cy) {
   const ExactInteger units = FromSigned(cy.int64);
   return DecimalFromInteger(units.negative, units.magnitude, -4);
@@ -161,8 +169,6 @@ HRESULT ReadExactInteger(const VARIANT& src, ExactInteger* out) {
     *out = ReadIntegerMember(src);
     return S_OK;
   }
-  DecimalNumber number;
-  HRESULT hr = S_OK;
   switch (src.vt) {
     case VT_EMPTY:
       *out = {};
@@ -177,15 +183,11 @@ HRESULT ReadExactInteger(const VARIANT& src, ExactInteger* out) {
       return ExactFromDouble(src.dblVal, out);
     case VT_CY:
       return ExactFromDecimal(CurrencyAsDecimal(src.cyVal), out);
-    case VT_DECIMAL:
-      hr = ReadDecimalStruct(src, &number);
-      break;
-    case VT_BSTR:
-      hr = ReadText(src, &number);
-      break;
     default:
-      return DISP_E_TYPEMISMATCH;
+      break;
   }
+  DecimalNumber number;
+  const HRESULT hr = ReadDecimalOrText(src, &number);
   return FAILED(hr) ? hr : ExactFromDecimal(number, out);
 }
 
@@ -218,8 +220,6 @@ HRESULT ReadDouble(const VARIANT& src, double* out) {
     *out = value.negative ? -magnitude : magnitude;
     return S_OK;
   }
-  DecimalNumber number;
-  HRESULT hr = S_OK;
   switch (src.vt) {
     case VT_EMPTY:
       *out = 0;
@@ -237,15 +237,11 @@ HRESULT ReadDouble(const VARIANT& src, double* out) {
     case VT_CY:
       *out = static_cast<double>(src.cyVal.int64) / kCurrencyScale;
       return S_OK;
-    case VT_DECIMAL:
-      hr = ReadDecimalStruct(src, &number);
-      break;
-    case VT_BSTR:
-      hr = ReadText(src, &number);
-      break;
     default:
-      return DISP_E_TYPEMISMATCH;
+      break;
   }
+  DecimalNumber number;
+  const HRESULT hr = ReadDecimalOrText(src, &number);
   return FAILED(hr) ? hr : DoubleFromDecimal(number, out);
 }
 
@@ -289,8 +285,6 @@ HRESULT ToCurrency(const VARIANT& src, VARIANT* out) {
     out->cyVal.int64 = value.negative ? -units : units;
     return S_OK;
   }
-  DecimalNumber number;
-  HRESULT hr = S_OK;
   switch (src.vt) {
     case VT_R4:
     case VT_R8:
@@ -301,15 +295,11 @@ HRESULT ToCurrency(const VARIANT& src, VARIANT* out) {
       out->cyVal.int64 = static_cast<LONGLONG>(units);
       return S_OK;
     }
-    case VT_DECIMAL:
-      hr = ReadDecimalStruct(src, &number);
-      break;
-    case VT_BSTR:
-      hr = ReadText(src, &number);
-      break;
     default:
-      return DISP_E_TYPEMISMATCH;
+      break;
   }
+  DecimalNumber number;
+  const HRESULT hr = ReadDecimalOrText(src, &number);
   return FAILED(hr) ? hr : CurrencyFromDecimal(number, &out->cyVal);
 }
 
