@@ -118,10 +118,8 @@ HRESULT Group::Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTransactionID, D
       HRESULT hr = S_OK;
       if (!item) {
         hr = OPC_E_INVALIDHANDLE;
-      } else if (auto refused = call.Refused(item->itemId)) {
+      } else if (auto refused = Refusal(call, *item, OPC_READABLE)) {
         hr = *refused;
-      } else if (!(core_->space->LeafAccess(item->leaf) & OPC_READABLE)) {
-        hr = OPC_E_BADRIGHTS;
       } else {
         ItemState state;
         HRESULT read = ReadItem(*core_, *this, *item, OPC_DS_DEVICE, &state);
@@ -168,10 +166,8 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, D
       HRESULT hr = S_OK;
       if (!item) {
         hr = OPC_E_INVALIDHANDLE;
-      } else if (auto refused = call.Refused(item->itemId)) {
+      } else if (auto refused = Refusal(call, *item, OPC_WRITEABLE)) {
         hr = *refused;
-      } else if (!(core_->space->LeafAccess(item->leaf) & OPC_WRITEABLE)) {
-        hr = OPC_E_BADRIGHTS;
       } else {
         // Taken and stored now; the outcome travels with the completion.
         batch->AddResult(item->hClient, StoreConverted(*core_->space, item->leaf, pItemValues[i]));

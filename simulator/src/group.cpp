@@ -58,6 +58,12 @@ GroupItem* Group::FindItem(OPCHANDLE hServer) {
   return it == itemIndex.end() ? nullptr : &items[it->second];
 }
 
+std::optional<HRESULT> Group::Refusal(const MethodCall& call, const GroupItem& item, DWORD right) const {
+  if (auto refused = call.Refused(item.itemId)) return refused;
+  if (!(core_->space->LeafAccess(item.leaf) & right)) return OPC_E_BADRIGHTS;
+  return std::nullopt;
+}
+
 void Group::Reindex() {
   itemIndex.clear();
   for (std::size_t i = 0; i < items.size(); ++i) itemIndex[items[i].hServer] = i;

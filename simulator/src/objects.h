@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -251,6 +252,9 @@ class Group final : public ComObject,
   DWORD nextCookie = 1;
 
   GroupItem* FindItem(OPCHANDLE hServer);  // core locked
+  // The per-item error that turns down reading (OPC_READABLE) or writing
+  // (OPC_WRITEABLE) the item: a Refuse rule of the call, or the missing right.
+  std::optional<HRESULT> Refusal(const MethodCall& call, const GroupItem& item, DWORD right) const;  // core locked
   void Reindex();                          // core locked, after items changed
   MethodCall Begin(const char* method);
   const std::shared_ptr<Core>& core() const { return core_; }

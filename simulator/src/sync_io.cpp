@@ -72,10 +72,8 @@ HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, 
         hr = OPC_E_INVALIDHANDLE;
       } else {
         out.hClient = item->hClient;
-        if (auto refused = call.Refused(item->itemId)) {
+        if (auto refused = Refusal(call, *item, OPC_READABLE)) {
           hr = *refused;
-        } else if (!(core_->space->LeafAccess(item->leaf) & OPC_READABLE)) {
-          hr = OPC_E_BADRIGHTS;
         } else {
           ItemState state;
           hr = ReadItem(*core_, *this, *item, dwSource, &state);
@@ -112,10 +110,8 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, H
       HRESULT hr;
       if (!item) {
         hr = OPC_E_INVALIDHANDLE;
-      } else if (auto refused = call.Refused(item->itemId)) {
+      } else if (auto refused = Refusal(call, *item, OPC_WRITEABLE)) {
         hr = *refused;
-      } else if (!(core_->space->LeafAccess(item->leaf) & OPC_WRITEABLE)) {
-        hr = OPC_E_BADRIGHTS;
       } else {
         hr = StoreConverted(*core_->space, item->leaf, pItemValues[i]);
       }
