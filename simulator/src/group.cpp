@@ -35,6 +35,18 @@ HRESULT CreateGroup(const std::shared_ptr<Core>& core, const std::shared_ptr<Ser
   return S_OK;
 }
 
+void DropCreatedGroup(Core& core, ServerState& server, const Group* group) {
+  // Declared before the lock, so the last reference goes after it is released.
+  com_ptr<Group> removed;
+  std::lock_guard<std::mutex> lock(core.mutex);
+  for (auto it = server.groups.begin(); it != server.groups.end(); ++it)
+    if (it->get() == group) {
+      removed = *it;
+      server.groups.erase(it);
+      break;
+    }
+}
+
 Group::Group(std::shared_ptr<Core> core, std::weak_ptr<ServerState> server, GroupSettings s, OPCHANDLE h)
     : settings(std::move(s)), handle(h), core_(std::move(core)), server_(std::move(server)) {
   EnableFreeThreadedMarshaler(static_cast<IOPCItemMgt*>(this));
@@ -195,16 +207,7 @@ HRESULT Group::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
     clone->Reindex();
   }
   HRESULT hr = clone->QueryInterface(riid, reinterpret_cast<void**>(ppUnk));
-  if (FAILED(hr)) {
-    com_ptr<Group> removed;
-    std::lock_guard<std::mutex> lock(core_->mutex);
-    for (auto it = server->groups.begin(); it != server->groups.end(); ++it)
-      if (it->get() == clone.get()) {
-        removed = *it;
-        server->groups.erase(it);
-        break;
-      }
-  }
+  if (FAILED(hr)) DropCreatedGroup(*core_, *server, clone.get());
   return call.Return(hr);
 }
 

@@ -172,6 +172,9 @@ struct GroupItem {
 // OPC_E_DUPLICATENAME for a taken name; an empty name gets a generated one.
 HRESULT CreateGroup(const std::shared_ptr<Core>& core, const std::shared_ptr<ServerState>& server,
                     GroupSettings settings, com_ptr<Group>* group);
+// Takes a group made by CreateGroup out of the server's list again, for a call
+// that failed after creating it (locks the core itself).
+void DropCreatedGroup(Core& core, ServerState& server, const Group* group);
 // Stores a value written by a client or a test, converted to the item's
 // canonical type (core locked). OPC_E_BADTYPE or OPC_E_RANGE when it does not fit.
 HRESULT StoreConverted(AddressSpace& space, std::uint32_t leaf, const VARIANT& value);

@@ -114,14 +114,7 @@ HRESULT Server::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRa
   }
   HRESULT hr = group->QueryInterface(riid, reinterpret_cast<void**>(ppUnk));
   if (FAILED(hr)) {
-    com_ptr<Group> removed;
-    std::lock_guard<std::mutex> lock(core_->mutex);
-    for (auto it = state_->groups.begin(); it != state_->groups.end(); ++it)
-      if (it->get() == group.get()) {
-        removed = *it;
-        state_->groups.erase(it);
-        break;
-      }
+    DropCreatedGroup(*core_, *state_, group.get());
     return call.Return(hr);
   }
   *phServerGroup = group->handle;
