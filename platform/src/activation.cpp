@@ -5,7 +5,7 @@
 
 #include <native_com_ext.h>
 
-#include "com_ptr.h"
+#include "comown.h"
 #include "com_runtime.h"
 #include "wide_text.h"
 
@@ -67,11 +67,11 @@ HRESULT LocateClassObject(REFCLSID clsid, DWORD context, const COSERVERINFO* ser
 HRESULT CreateWithFactory(REFCLSID clsid, IUnknown* outer, DWORD context, const COSERVERINFO* server, REFIID riid,
                           void** object) {
   if (outer != nullptr && IsRemote(server)) return CLASS_E_NOAGGREGATION;
-  ComPtr<IUnknown> class_object;
-  HRESULT hr = LocateClassObject(clsid, context, server, class_object.Receive());
+  comown::com_ptr<IUnknown> class_object;
+  HRESULT hr = LocateClassObject(clsid, context, server, class_object.put());
   if (FAILED(hr)) return hr;
-  ComPtr<IClassFactory> factory;
-  hr = class_object->QueryInterface(IID_IClassFactory, factory.ReceiveVoid());
+  comown::com_ptr<IClassFactory> factory;
+  hr = class_object->QueryInterface(IID_IClassFactory, factory.put_void());
   if (FAILED(hr)) return hr;
   return factory->CreateInstance(outer, riid, object);
 }
@@ -109,8 +109,8 @@ WINOLEAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO* pS
   if (ppv == nullptr) return E_INVALIDARG;
   *ppv = nullptr;
   if (!native_com::ThreadCanUseCom()) return CO_E_NOTINITIALIZED;
-  native_com::ComPtr<IUnknown> class_object;
-  const HRESULT hr = native_com::LocateClassObject(rclsid, dwClsContext, pServerInfo, class_object.Receive());
+  comown::com_ptr<IUnknown> class_object;
+  const HRESULT hr = native_com::LocateClassObject(rclsid, dwClsContext, pServerInfo, class_object.put());
   if (FAILED(hr)) return hr;
   return class_object->QueryInterface(riid, ppv);
 }
@@ -127,14 +127,14 @@ WINOLEAPI CoCreateInstanceEx(REFCLSID rclsid, IUnknown* punkOuter, DWORD dwClsCt
   if (dwCount == 0 || pResults == nullptr) return E_INVALIDARG;
   native_com::ResetResults(dwCount, pResults);
   if (!native_com::ThreadCanUseCom()) return CO_E_NOTINITIALIZED;
-  native_com::ComPtr<IUnknown> object;
+  comown::com_ptr<IUnknown> object;
   const HRESULT hr = native_com::CreateWithFactory(rclsid, punkOuter, dwClsCtx, pServerInfo, IID_IUnknown,
-                                                   object.ReceiveVoid());
+                                                   object.put_void());
   if (FAILED(hr)) {
     for (DWORD i = 0; i < dwCount; ++i) pResults[i].hr = hr;
     return hr;
   }
-  return native_com::QueryResults(object.Get(), dwCount, pResults);
+  return native_com::QueryResults(object.get(), dwCount, pResults);
 }
 
 WINOLEAPI_(int) NativeComLastActivationHost(LPWSTR buffer, int cchMax) {

@@ -3,7 +3,7 @@
 #include <map>
 #include <mutex>
 
-#include "com_ptr.h"
+#include "comown.h"
 #include "com_runtime.h"
 
 namespace native_com {
@@ -45,12 +45,12 @@ class GlobalInterfaceTable final : public IGlobalInterfaceTable {
 
   HRESULT STDMETHODCALLTYPE RevokeInterfaceFromGlobal(DWORD dwCookie) override {
     if (!ThreadCanUseCom()) return CO_E_NOTINITIALIZED;
-    ComPtr<IUnknown> released;
+    comown::com_ptr<IUnknown> released;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       auto it = entries_.find(dwCookie);
       if (it == entries_.end()) return E_INVALIDARG;
-      *released.Receive() = it->second.object;
+      released.attach(it->second.object);
       entries_.erase(it);
     }
     return S_OK;
@@ -60,13 +60,12 @@ class GlobalInterfaceTable final : public IGlobalInterfaceTable {
     if (ppv == nullptr) return E_INVALIDARG;
     *ppv = nullptr;
     if (!ThreadCanUseCom()) return CO_E_NOTINITIALIZED;
-    ComPtr<IUnknown> held;
+    comown::com_ptr<IUnknown> held;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       auto it = entries_.find(dwCookie);
       if (it == entries_.end()) return E_INVALIDARG;
-      it->second.object->AddRef();
-      *held.Receive() = it->second.object;
+      held.copy_from(it->second.object);
     }
     return held->QueryInterface(riid, ppv);
   }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "comown.h"
 #include "variant_basic.h"
 
 namespace {
@@ -232,7 +233,7 @@ SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT cDims, SAFEARRAYBOUND* rgsabound) {
   if (!rgsabound || cDims == 0 || cDims > 0xFFFF || elementSize == 0) return nullptr;
   SAFEARRAY* psa = AllocateDescriptor(cDims, 0);
   if (!psa) return nullptr;
-  ScopedSafeArray guard(psa);
+  comown::com_safearray guard(psa);
   for (UINT i = 0; i < cDims; ++i) psa->rgsabound[cDims - 1 - i] = rgsabound[i];
   psa->cbElements = elementSize;
   TagElementType(psa, vt);
@@ -354,7 +355,7 @@ HRESULT SafeArrayCopy(SAFEARRAY* psa, SAFEARRAY** ppsaOut) {
   if (!psa) return S_OK;
   size_t count = 0;
   if (!CountElements(psa, &count)) return E_OUTOFMEMORY;
-  ScopedSafeArray copy(CreateShell(psa, 0));
+  comown::com_safearray copy(CreateShell(psa, 0));
   if (!copy.get()) return E_OUTOFMEMORY;
   copy.get()->pvData = std::calloc(count ? count : 1, psa->cbElements ? psa->cbElements : 1);
   if (!copy.get()->pvData) return E_OUTOFMEMORY;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cmath>
 
+#include "comown.h"
 #include "variant_basic.h"
 #include "variant_change_type.h"
 
@@ -491,7 +492,7 @@ HRESULT CoerceArray(const VARIANT& src, VARTYPE vt, VARIANT* out) {
   }
   if (src.vt == VT_BSTR && vt == (VT_ARRAY | VT_UI1)) {
     const UINT count = SysStringByteLen(src.bstrVal);
-    ScopedSafeArray bytes(SafeArrayCreateVector(VT_UI1, 0, count));
+    comown::com_safearray bytes(SafeArrayCreateVector(VT_UI1, 0, count));
     if (!bytes.get()) return E_OUTOFMEMORY;
     if (count) std::memcpy(bytes.get()->pvData, src.bstrVal, count);
     out->parray = bytes.release();
@@ -515,11 +516,11 @@ HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LC
   if (FAILED(hr)) return hr;
   if ((pvarSrc->vt & VT_BYREF) && !pvarSrc->byref) return DISP_E_TYPEMISMATCH;
   // Working on a dereferenced copy lets the destination be the source itself.
-  ScopedVariant value;
+  comown::com_variant value;
   hr = VariantCopyInd(value.get(), pvarSrc);
   if (FAILED(hr)) return hr;
-  ScopedVariant result;
-  if ((value->vt & VT_ARRAY) || (vt & VT_ARRAY))
+  comown::com_variant result;
+  if ((value.vt() & VT_ARRAY) || (vt & VT_ARRAY))
     hr = CoerceArray(*value.get(), vt, result.get());
   else if (vt & VT_BYREF)
     hr = DISP_E_TYPEMISMATCH;
@@ -527,10 +528,10 @@ HRESULT VariantChangeTypeEx(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, LC
     hr = CoerceScalar(*value.get(), wFlags, vt, result.get());
   if (FAILED(hr)) {
     // The converters may have written into the union; nothing there is owned.
-    result->vt = VT_EMPTY;
+    result.get()->vt = VT_EMPTY;
     return hr;
   }
-  result->vt = vt;
+  result.get()->vt = vt;
   hr = VariantClear(pvargDest);
   if (FAILED(hr)) return hr;
   *pvargDest = result.release();
