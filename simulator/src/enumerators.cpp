@@ -82,12 +82,14 @@ class Enumerator final : public ComObject, public Traits::Interface {
     {
       std::lock_guard<std::mutex> lock(core_->mutex);
       std::size_t count = Traits::Count(*store_);
-      while (n < celt && position_ < count) {
-        if (!Traits::Produce(*store_, position_, &rgelt[n])) {
+      const bool endless = core_->options.enumeratorsNeverEnd && count > 0;
+      while (n < celt && (position_ < count || endless)) {
+        const std::size_t index = position_ < count ? position_ : count - 1;
+        if (!Traits::Produce(*store_, index, &rgelt[n])) {
           for (ULONG k = 0; k < n; ++k) Traits::Discard(&rgelt[k]);
           return call.Return(E_OUTOFMEMORY);
         }
-        ++position_;
+        if (position_ < count) ++position_;
         ++n;
       }
     }

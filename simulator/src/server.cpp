@@ -59,7 +59,7 @@ HRESULT Server::QueryInterface(REFIID riid, void** ppv) {
   *ppv = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   const ServerClass& cls = core_->Class(state_->classIndex);
-  if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOPCServer)) {
+  if (IsEqualIID(riid, IID_IUnknown) || (IsEqualIID(riid, IID_IOPCServer) && cls.server)) {
     *ppv = static_cast<IOPCServer*>(this);
   } else if (IsEqualIID(riid, IID_IOPCCommon) && cls.common) {
     *ppv = static_cast<IOPCCommon*>(this);

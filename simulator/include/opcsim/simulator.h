@@ -44,7 +44,8 @@ struct ServerClass {
   std::string progId = "OpcSim.DAServer.1";
   std::string userType = "Simulation OPC DA Server";
   std::vector<CATID> categories = {CATID_OPCDAServer10, CATID_OPCDAServer20};
-  // Interfaces the server object answers besides IOPCServer.
+  // Interfaces the server object answers besides IUnknown.
+  bool server = true;
   bool common = true;
   bool browse = true;
   bool properties = true;
@@ -86,6 +87,9 @@ struct Options {
   // Enumerators answer S_FALSE when they fetch fewer elements than asked, as
   // the standard wants; false models servers that answer S_OK.
   bool enumeratorsEndWithSFalse = true;
+  // A hostile server: past their end, enumerators answer S_OK with their last
+  // element again, forever.
+  bool enumeratorsNeverEnd = false;
   // Fastest update rate in ms; slower requests are granted as asked.
   DWORD minUpdateRate = 10;
 };
