@@ -88,14 +88,14 @@ else()
 endif()
 set(VEMDCN_PACKAGE_SYSTEM ${CMAKE_SYSTEM_NAME})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/VEMDcnOpcClientConfig.cmake.in
-                              ${PROJECT_BINARY_DIR}/package/VEMDcnOpcClientConfig.cmake
+                              ${PROJECT_BINARY_DIR}/cmake/VEMDcnOpcClientConfig.cmake
                               INSTALL_DESTINATION ${VEMDCN_PACKAGE_DIR}
                               PATH_VARS VEMDCN_CATALOG_DIR)
 # Before 1.0 a new minor version may change the interface.
-write_basic_package_version_file(${PROJECT_BINARY_DIR}/package/VEMDcnOpcClientConfigVersion.cmake
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/cmake/VEMDcnOpcClientConfigVersion.cmake
                                  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMinorVersion)
-install(FILES ${PROJECT_BINARY_DIR}/package/VEMDcnOpcClientConfig.cmake
-              ${PROJECT_BINARY_DIR}/package/VEMDcnOpcClientConfigVersion.cmake
+install(FILES ${PROJECT_BINARY_DIR}/cmake/VEMDcnOpcClientConfig.cmake
+              ${PROJECT_BINARY_DIR}/cmake/VEMDcnOpcClientConfigVersion.cmake
         DESTINATION ${VEMDCN_PACKAGE_DIR})
 
 # --- The simulator, from the build tree only -------------------------------------
