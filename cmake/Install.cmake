@@ -77,6 +77,7 @@ if(NOT WIN32)
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE.txt DESTINATION ${VEMDCN_DOC_DIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${VEMDCN_DOC_DIR}/docs)
 
 # --- The CMake package -----------------------------------------------------------
 
