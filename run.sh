@@ -102,10 +102,12 @@ package_native() {
   build_preset default --target VEMDcnOpcClient opcclient
   rm -rf "$prefix"
   cmake --install build/default --prefix "$prefix" >/dev/null
+  echo "== installed opcclient"
   "$prefix/bin/opcclient" --version
   cmake -S examples/host -B "$host" -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" \
         -Dopcsim_DIR="$PWD/build/default/opcsim" >/dev/null
   cmake --build "$host" -j "$JOBS"
+  echo "== host example against the installed package"
   "$host/host"
   # A server that does not exist: the error object's message reaches the host.
   errors=$(mktemp)
@@ -145,8 +147,12 @@ package_windows() {
 
   # One Wine prefix, the example build tree's, for both programs.
   cmake/wine-runner.sh --start "$host"
+  echo "== opcclient.exe status, from the unpacked archive"
   WINEPREFIX="$PWD/$host/wineprefix" cmake/wine-runner.sh "$unpacked/bin/opcclient.exe" status || status=$?
-  [ $status -eq 0 ] && { cmake/wine-runner.sh "$host/host.exe" || status=$?; }
+  if [ $status -eq 0 ]; then
+    echo "== host.exe, built against the unpacked archive"
+    cmake/wine-runner.sh "$host/host.exe" || status=$?
+  fi
   cmake/wine-runner.sh --stop "$host"
   return $status
 }
