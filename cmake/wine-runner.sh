@@ -32,7 +32,9 @@ build_tree_of() {
 
 prefix_of_tree() {
   [ -f "${1:-}/CMakeCache.txt" ] || { echo "wine-runner: ${1:-(none)} is not a build tree" >&2; exit 2; }
-  export WINEPREFIX="$1/wineprefix"
+  # Wine takes only an absolute prefix.
+  WINEPREFIX="$(cd "$1" && pwd)/wineprefix"
+  export WINEPREFIX
 }
 
 case "${1:-}" in

@@ -2,6 +2,7 @@
 //
 //   opcclient servers [--host H]                 the OPC DA 2.0 servers a host offers
 //   opcclient status [--server PROGID] [--host H] vendor, version and state of a server
+//   opcclient --version                          the version of the library and the program
 //
 // Without --server the embedded simulation server is registered in this
 // process and used, so the commands work on a machine with no OPC server.
@@ -14,6 +15,7 @@
 #include "QARError.h"
 #include "QARSysLog.h"
 #include "VEMDcnOpcClient.h"
+#include "VEMDcnVersion.h"
 #include "opcsim/simulator.h"
 
 namespace {
@@ -109,6 +111,8 @@ int main(int argc, char** argv) {
   bool verbose = false;
   app.fallthrough();
   app.add_flag("-v,--verbose", verbose, "Show the library's error log and trace lines");
+  // The program is versioned with the library; this is the version of the library it loaded.
+  app.set_version_flag("--version", std::string("opcclient ") + VEMDcnOpcClientVersion());
 
   CLI::App* servers = app.add_subcommand("servers", "List the OPC DA 2.0 servers a host offers");
   servers->add_option("--host", host, "Host to ask (default: this machine)");
