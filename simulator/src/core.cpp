@@ -18,7 +18,7 @@ MethodCall& MethodCall::Arg(const char* key, const std::string& value) {
 }
 
 MethodCall& MethodCall::Arg(const char* key, const WCHAR* value) {
-  if (recording_) call_.args[key] = value ? ToUtf8(value) : std::string("null");
+  if (recording_) call_.args[key] = value ? comown::to_utf8(value) : std::string("null");
   return *this;
 }
 

@@ -70,7 +70,7 @@ class MethodCall {
   HRESULT FaultResult();
   // The per-item error a Refuse rule gives this item ID.
   std::optional<HRESULT> Refused(const std::string& itemId) const;
-  std::optional<HRESULT> Refused(const WString& itemId) const { return Refused(ToUtf8(itemId)); }
+  std::optional<HRESULT> Refused(wide_view itemId) const { return Refused(comown::to_utf8(itemId)); }
   // Records the result; an Answer rule replaces it.
   HRESULT Return(HRESULT hr);
 

@@ -5,16 +5,16 @@ namespace opcsim {
 
 namespace {
 
-bool NameTaken(const ServerState& server, const WString& name, const Group* except) {
+bool NameTaken(const ServerState& server, wide_view name, const Group* except) {
   for (const com_ptr<Group>& g : server.groups)
     if (g.get() != except && g->settings.name == name) return true;
   return false;
 }
 
-WString GeneratedName(const ServerState& server, OPCHANDLE handle) {
-  WString name = ToWide("Group" + std::to_string(handle));
+wide_string GeneratedName(const ServerState& server, OPCHANDLE handle) {
+  wide_string name = comown::to_wide("Group" + std::to_string(handle));
   for (unsigned n = 1; NameTaken(server, name, nullptr); ++n)
-    name = ToWide("Group" + std::to_string(handle) + "_" + std::to_string(n));
+    name = comown::to_wide("Group" + std::to_string(handle) + "_" + std::to_string(n));
   return name;
 }
 
@@ -30,7 +30,7 @@ HRESULT CreateGroup(const std::shared_ptr<Core>& core, const std::shared_ptr<Ser
   if (!settings.name.empty() && NameTaken(*server, settings.name, nullptr)) return OPC_E_DUPLICATENAME;
   OPCHANDLE handle = server->nextGroupHandle++;
   if (settings.name.empty()) settings.name = GeneratedName(*server, handle);
-  *group = com_ptr<Group>(new Group(core, server, std::move(settings), handle));
+  *group = MakeObject<Group>(core, server, std::move(settings), handle);
   server->groups.push_back(*group);
   return S_OK;
 }
@@ -56,7 +56,6 @@ Group::Group(std::shared_ptr<Core> core, std::weak_ptr<ServerState> server, Grou
 Group::~Group() {
   sinks.clear();
   DestroyPoint();
-  ReleaseMarshaler();
 }
 
 MethodCall Group::Begin(const char* method) {
@@ -132,7 +131,7 @@ HRESULT Group::GetState(DWORD* pUpdateRate, BOOL* pActive, LPWSTR* ppName, LONG*
       !phServerGroup)
     return call.Return(E_INVALIDARG);
   std::lock_guard<std::mutex> lock(core_->mutex);
-  *ppName = TaskString(settings.name);
+  *ppName = comown::task_copy(settings.name).release();
   if (!*ppName) return call.Return(E_OUTOFMEMORY);
   *pUpdateRate = settings.updateRate;
   *pActive = settings.active ? TRUE : FALSE;
@@ -178,7 +177,7 @@ HRESULT Group::SetName(LPCWSTR szName) {
   if (!szName || !*szName) return call.Return(E_INVALIDARG);
   std::shared_ptr<ServerState> server = server_.lock();
   std::lock_guard<std::mutex> lock(core_->mutex);
-  if (server && NameTaken(*server, szName, this)) return call.Return(OPC_E_DUPLICATENAME);
+  if (server && NameTaken(*server, comown::view(szName), this)) return call.Return(OPC_E_DUPLICATENAME);
   settings.name = szName;
   return call.Return(S_OK);
 }
@@ -195,7 +194,7 @@ HRESULT Group::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     GroupSettings copy = settings;
-    copy.name = WStr(szName);
+    copy.name = wide_string(comown::view(szName));
     copy.active = false;  // a clone starts inactive
     HRESULT hr = CreateGroup(core_, server, copy, &clone);
     if (FAILED(hr)) return call.Return(hr);

@@ -14,8 +14,8 @@ struct DefLists {
 DefLists Describe(const OPCITEMDEF* defs, DWORD count) {
   DefLists l;
   for (DWORD i = 0; defs && i < count; ++i) {
-    l.items.push_back(ToUtf8(defs[i].szItemID));
-    l.paths.push_back(ToUtf8(defs[i].szAccessPath));
+    l.items.push_back(comown::to_utf8(defs[i].szItemID));
+    l.paths.push_back(comown::to_utf8(defs[i].szAccessPath));
     l.clients.push_back(std::to_string(defs[i].hClient));
     l.types.push_back(std::to_string(defs[i].vtRequestedDataType));
     l.active.push_back(Bool(defs[i].bActive));
@@ -25,14 +25,14 @@ DefLists Describe(const OPCITEMDEF* defs, DWORD count) {
 
 // The per-item check shared by AddItems and ValidateItems (core locked).
 HRESULT CheckItem(const AddressSpace& space, const MethodCall& call, const OPCITEMDEF& def, std::uint32_t* leaf) {
-  WString id = WStr(def.szItemID);
+  const wide_view id = comown::view(def.szItemID);
   if (auto refused = call.Refused(id)) return *refused;
   if (!space.IsWellFormed(id)) return OPC_E_INVALIDITEMID;
   *leaf = space.FindLeaf(id);
   if (*leaf == AddressSpace::kNone) return OPC_E_UNKNOWNITEMID;
-  WString path = WStr(def.szAccessPath);
+  const wide_view path = comown::view(def.szAccessPath);
   if (!path.empty()) {
-    std::vector<WString> known = space.AccessPaths(*leaf);
+    std::vector<wide_string> known = space.AccessPaths(*leaf);
     if (std::find(known.begin(), known.end(), path) == known.end()) return OPC_E_UNKNOWNPATH;
   }
   VARTYPE vt = def.vtRequestedDataType;
@@ -59,8 +59,8 @@ HRESULT Group::AddOrValidate(bool add, DWORD dwCount, OPCITEMDEF* pItemArray, OP
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !pItemArray || !ppResults || !ppErrors) return call.Return(E_INVALIDARG);
-  TaskArray<OPCITEMRESULT> results(dwCount);
-  TaskArray<HRESULT> errors(dwCount);
+  auto results = comown::task_item_results::allocate(dwCount);
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
   if (!results || !errors) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   {
@@ -83,8 +83,8 @@ HRESULT Group::AddOrValidate(bool add, DWORD dwCount, OPCITEMDEF* pItemArray, OP
       item.hServer = core_->nextItemHandle++;
       item.hClient = def.hClient;
       item.leaf = leaf;
-      item.itemId = WStr(def.szItemID);
-      item.accessPath = WStr(def.szAccessPath);
+      item.itemId = comown::view(def.szItemID);
+      item.accessPath = comown::view(def.szAccessPath);
       item.requested = def.vtRequestedDataType;
       item.active = def.bActive != FALSE;
       r.hServer = item.hServer;
@@ -114,7 +114,7 @@ static HRESULT ForEachHandle(Group& group, MethodCall& call, DWORD count, const 
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (count == 0 || !handles || !ppErrors) return call.Return(E_INVALIDARG);
-  TaskArray<HRESULT> errors(count);
+  auto errors = comown::task_values<HRESULT>::allocate(count);
   if (!errors) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   {
@@ -218,7 +218,7 @@ HRESULT Group::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
     }
   }
   bool none = attributes.empty();
-  *ppUnk = NewItemAttributesEnumerator(core_, std::move(attributes));
+  *ppUnk = NewItemAttributesEnumerator(core_, std::move(attributes)).detach();
   if (empty) return call.FaultResult();
   return call.Return(none ? S_FALSE : S_OK);
 }

@@ -35,29 +35,31 @@ Variant EvaluateSignal(const Signal& signal, std::uint64_t sample, std::uint64_t
 // ---- text of result codes (error_strings.cpp) ---------------------------------
 
 bool IsSupportedLocale(LCID lcid);
-HRESULT ErrorText(HRESULT code, WString* text);
+HRESULT ErrorText(HRESULT code, wide_string* text);
 
 // ---- enumerators (enumerators.cpp) ----------------------------------------------
 
 struct StringSource {
   virtual ~StringSource() = default;
   virtual std::size_t Count() const = 0;
-  virtual WString At(std::size_t index) const = 0;  // called with the core locked
+  // The element as a client gets it; empty when out of memory. Called with the core locked.
+  virtual comown::task_string At(std::size_t index) const = 0;
 };
 
 class StringList final : public StringSource {
  public:
-  explicit StringList(std::vector<WString> items) : items_(std::move(items)) {}
+  StringList() = default;
+  explicit StringList(std::vector<wide_string> items) : items_(std::move(items)) {}
   std::size_t Count() const override { return items_.size(); }
-  WString At(std::size_t index) const override { return items_[index]; }
+  comown::task_string At(std::size_t index) const override { return comown::task_copy(items_[index]); }
 
  private:
-  std::vector<WString> items_;
+  std::vector<wide_string> items_;
 };
 
 struct ItemAttributes {
-  WString accessPath;
-  WString itemId;
+  wide_string accessPath;
+  wide_string itemId;
   BOOL active = TRUE;
   OPCHANDLE hClient = 0;
   OPCHANDLE hServer = 0;
@@ -66,10 +68,11 @@ struct ItemAttributes {
   VARTYPE canonical = VT_EMPTY;
 };
 
-IEnumString* NewStringEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const StringSource> source);
-IEnumGUID* NewGuidEnumerator(std::shared_ptr<Core> core, std::vector<GUID> items);
-IEnumUnknown* NewUnknownEnumerator(std::shared_ptr<Core> core, std::vector<com_ptr<IUnknown>> items);
-IEnumOPCItemAttributes* NewItemAttributesEnumerator(std::shared_ptr<Core> core, std::vector<ItemAttributes> items);
+com_ptr<IEnumString> NewStringEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const StringSource> source);
+com_ptr<IEnumGUID> NewGuidEnumerator(std::shared_ptr<Core> core, std::vector<GUID> items);
+com_ptr<IEnumUnknown> NewUnknownEnumerator(std::shared_ptr<Core> core, std::vector<com_ptr<IUnknown>> items);
+com_ptr<IEnumOPCItemAttributes> NewItemAttributesEnumerator(std::shared_ptr<Core> core,
+                                                            std::vector<ItemAttributes> items);
 
 // ---- the server object (server.cpp, browse.cpp, item_properties.cpp) ----------
 
@@ -147,7 +150,7 @@ class Server final : public ComObject,
 // ---- groups (group.cpp, item_mgt.cpp, sync_io.cpp, async_io.cpp, connection_point.cpp)
 
 struct GroupSettings {
-  WString name;
+  wide_string name;
   bool active = true;
   DWORD updateRate = 1000;
   OPCHANDLE hClientGroup = 0;
@@ -160,8 +163,8 @@ struct GroupItem {
   OPCHANDLE hServer = 0;
   OPCHANDLE hClient = 0;
   std::uint32_t leaf = 0;
-  WString itemId;
-  WString accessPath;
+  wide_string itemId;
+  wide_string accessPath;
   VARTYPE requested = VT_EMPTY;
   bool active = true;
   bool notified = false;

@@ -115,7 +115,7 @@ bool OnRemoteHost(const Options& options) { return kNative && !options.host.empt
 HRESULT RegisterFactory(const Options& options, REFCLSID clsid, IClassFactory* factory, DWORD* cookie) {
 #ifndef _WIN32
   if (OnRemoteHost(options)) {
-    WString host = ToWide(options.host);
+    wide_string host = comown::to_wide(options.host);
     return NativeComRegisterHostClassObject(host.c_str(), clsid, factory, cookie);
   }
 #else
@@ -141,22 +141,27 @@ void RevokeFactory(const Options& options, DWORD cookie) {
 // ProgIDFromCLSID reads the registry. The user's classes need no rights and
 // Windows merges them into HKEY_CLASSES_ROOT; Wine reads only the machine's
 // classes, so there the keys also go through HKEY_CLASSES_ROOT itself.
-WString ClassesKey(const WString& tail) { return WString(OLESTR("Software\\Classes\\")) + tail; }
+wide_string ClassesKey(const wide_string& tail) { return wide_string(OLESTR("Software\\Classes\\")) + tail; }
 
-void SetDefaultValue(HKEY root, const WString& key, const WString& value) {
-  HKEY h;
-  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS) return;
-  RegSetValueExW(h, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+struct RegistryKeyTraits {
+  using pointer = HKEY;
+  static void close(HKEY key) noexcept { RegCloseKey(key); }
+};
+using RegistryKey = comown::unique_resource<RegistryKeyTraits>;
+
+void SetDefaultValue(HKEY root, const wide_string& key, const wide_string& value) {
+  RegistryKey h;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, h.put(), nullptr) != ERROR_SUCCESS) return;
+  RegSetValueExW(h.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>((value.size() + 1) * sizeof(WCHAR)));
-  RegCloseKey(h);
 }
 
-void WriteProgId(HKEY root, const WString& prefix, const WString& progId, const WString& clsid) {
+void WriteProgId(HKEY root, const wide_string& prefix, const wide_string& progId, const wide_string& clsid) {
   SetDefaultValue(root, prefix + progId + OLESTR("\\CLSID"), clsid);
   SetDefaultValue(root, prefix + OLESTR("CLSID\\") + clsid + OLESTR("\\ProgID"), progId);
 }
 
-void DeleteProgId(HKEY root, const WString& prefix, const WString& progId, const WString& clsid) {
+void DeleteProgId(HKEY root, const wide_string& prefix, const wide_string& progId, const wide_string& clsid) {
   RegDeleteKeyW(root, (prefix + progId + OLESTR("\\CLSID")).c_str());
   RegDeleteKeyW(root, (prefix + progId).c_str());
   RegDeleteKeyW(root, (prefix + OLESTR("CLSID\\") + clsid + OLESTR("\\ProgID")).c_str());
@@ -164,34 +169,26 @@ void DeleteProgId(HKEY root, const WString& prefix, const WString& progId, const
 }
 
 bool SystemKnows(const ServerClass& cls) {
-  LPOLESTR found = nullptr;
-  if (FAILED(ProgIDFromCLSID(cls.clsid, &found))) return false;
-  bool same = ToUtf8(found) == cls.progId;
-  CoTaskMemFree(found);
-  return same;
+  comown::task_string found;
+  if (FAILED(ProgIDFromCLSID(cls.clsid, found.put()))) return false;
+  return comown::to_utf8(found.get()) == cls.progId;
 }
 
 void RegisterProgId(const ServerClass& cls) {
-  WString progId = ToWide(cls.progId), clsid = ToWide(GuidText(cls.clsid));
-  WriteProgId(HKEY_CURRENT_USER, ClassesKey(WString()), progId, clsid);
-  if (!SystemKnows(cls)) WriteProgId(HKEY_CLASSES_ROOT, WString(), progId, clsid);
+  wide_string progId = comown::to_wide(cls.progId), clsid = comown::to_wide(GuidText(cls.clsid));
+  WriteProgId(HKEY_CURRENT_USER, ClassesKey(wide_string()), progId, clsid);
+  if (!SystemKnows(cls)) WriteProgId(HKEY_CLASSES_ROOT, wide_string(), progId, clsid);
 }
 
 void UnregisterProgId(const ServerClass& cls) {
-  WString progId = ToWide(cls.progId), clsid = ToWide(GuidText(cls.clsid));
-  DeleteProgId(HKEY_CURRENT_USER, ClassesKey(WString()), progId, clsid);
-  if (SystemKnows(cls)) DeleteProgId(HKEY_CLASSES_ROOT, WString(), progId, clsid);
+  wide_string progId = comown::to_wide(cls.progId), clsid = comown::to_wide(GuidText(cls.clsid));
+  DeleteProgId(HKEY_CURRENT_USER, ClassesKey(wide_string()), progId, clsid);
+  if (SystemKnows(cls)) DeleteProgId(HKEY_CLASSES_ROOT, wide_string(), progId, clsid);
 }
 #else
-void RegisterProgId(const ServerClass& cls) {
-  WString progId = ToWide(cls.progId);
-  NativeComRegisterProgID(progId.c_str(), cls.clsid);
-}
+void RegisterProgId(const ServerClass& cls) { NativeComRegisterProgID(comown::to_wide(cls.progId).c_str(), cls.clsid); }
 
-void UnregisterProgId(const ServerClass& cls) {
-  WString progId = ToWide(cls.progId);
-  NativeComUnregisterProgID(progId.c_str());
-}
+void UnregisterProgId(const ServerClass& cls) { NativeComUnregisterProgID(comown::to_wide(cls.progId).c_str()); }
 #endif
 
 }  // namespace
@@ -220,10 +217,9 @@ void Simulator::Register() {
   const Options& options = core_->options;
   std::string host = OnRemoteHost(options) ? options.host : std::string();
   for (std::size_t i = 0; i < options.classes.size(); ++i) {
-    auto* factory = new ServerFactory(core_, i);
+    com_ptr<IClassFactory> factory(new ServerFactory(core_, i), comown::attach);
     DWORD cookie = 0;
-    HRESULT hr = RegisterFactory(options, options.classes[i].clsid, factory, &cookie);
-    factory->Release();  // the registration holds it now
+    HRESULT hr = RegisterFactory(options, options.classes[i].clsid, factory.get(), &cookie);
     if (FAILED(hr)) {
       registration_ = hr;
       continue;
@@ -237,9 +233,8 @@ void Simulator::Register() {
   Host& entry = Hosts()[HostKey(host)];
   for (std::size_t i = 0; i < options.classes.size(); ++i) entry.classes.push_back(HostClass{core_, i});
   if (options.serverList && entry.serverListUsers++ == 0) {
-    auto* factory = new ServerListFactory(host, core_);
-    HRESULT hr = RegisterFactory(options, CLSID_OpcServerList, factory, &entry.serverListCookie);
-    factory->Release();
+    com_ptr<IClassFactory> factory(new ServerListFactory(host, core_), comown::attach);
+    HRESULT hr = RegisterFactory(options, CLSID_OpcServerList, factory.get(), &entry.serverListCookie);
     if (FAILED(hr)) registration_ = hr;
   }
 }

@@ -1,4 +1,6 @@
 // The DA server object: IUnknown, IOPCServer and IOPCCommon.
+#include <algorithm>
+
 #include "objects.h"
 
 namespace opcsim {
@@ -24,16 +26,17 @@ Server::Server(std::shared_ptr<Core> core, std::size_t classIndex)
 }
 
 HRESULT Server::Create(std::shared_ptr<Core> core, std::size_t classIndex, REFIID riid, void** ppv) {
-  auto* server = new Server(core, classIndex);
+  com_ptr<Server> server(new Server(core, classIndex), comown::add_ref);
   {
     std::lock_guard<std::mutex> lock(core->mutex);
     server->state_->serial = core->nextServerSerial++;
-    core->servers.push_back(server->state_);
+    auto& servers = core->servers;
+    servers.erase(std::remove_if(servers.begin(), servers.end(), [](const auto& s) { return s.expired(); }),
+                  servers.end());
+    servers.push_back(server->state_);
   }
-  server->AddRef();
-  HRESULT hr = server->QueryInterface(riid, ppv);
-  server->Release();
-  return hr;
+  // Asked for an interface it lacks, the server goes again with its holder.
+  return server->QueryInterface(riid, ppv);
 }
 
 Server::~Server() {
@@ -43,7 +46,6 @@ Server::~Server() {
     groups.swap(state_->groups);
   }
   groups.clear();  // outside the lock: a group may release client sinks
-  ReleaseMarshaler();
 }
 
 MethodCall Server::Begin(const char* method) {
@@ -99,7 +101,7 @@ HRESULT Server::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRa
   if (pPercentDeadband && (*pPercentDeadband < 0.0f || *pPercentDeadband > 100.0f)) return call.Return(E_INVALIDARG);
 
   GroupSettings settings;
-  settings.name = WStr(szName);
+  settings.name = wide_string(comown::view(szName));
   settings.active = bActive != FALSE;
   settings.updateRate = std::max(dwRequestedUpdateRate, core_->options.minUpdateRate);
   settings.hClientGroup = hClientGroup;
@@ -123,9 +125,9 @@ HRESULT Server::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRa
 }
 
 HRESULT Server::ErrorStringFor(MethodCall& call, HRESULT code, LPWSTR* ppString) {
-  WString text;
+  wide_string text;
   if (FAILED(ErrorText(code, &text))) return call.Return(E_INVALIDARG);
-  *ppString = TaskString(text);
+  *ppString = comown::task_copy(text).release();
   return call.Return(*ppString ? S_OK : E_OUTOFMEMORY);
 }
 
@@ -148,7 +150,7 @@ HRESULT Server::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     for (const com_ptr<Group>& g : state_->groups)
-      if (g->settings.name == szName) found = g;
+      if (g->settings.name == comown::view(szName)) found = g;
   }
   if (!found) return call.Return(E_INVALIDARG);
   return call.Return(found->QueryInterface(riid, reinterpret_cast<void**>(ppUnk)));
@@ -160,21 +162,22 @@ HRESULT Server::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
   if (ppServerStatus) *ppServerStatus = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppServerStatus) return call.Return(E_INVALIDARG);
-  TaskArray<OPCSERVERSTATUS> status(1);
+  comown::task_server_status status(comown::task_mem<OPCSERVERSTATUS>::allocate().release());
   if (!status) return call.Return(E_OUTOFMEMORY);
+  OPCSERVERSTATUS& out = *status.get();
   std::lock_guard<std::mutex> lock(core_->mutex);
   const ServerClass& cls = core_->Class(state_->classIndex);
-  status[0].ftStartTime = state_->start;
-  status[0].ftCurrentTime = Now();
-  status[0].ftLastUpdateTime = state_->lastUpdate;
-  status[0].dwServerState = static_cast<OPCSERVERSTATE>(cls.state);
-  status[0].dwGroupCount = static_cast<DWORD>(state_->groups.size());
-  status[0].dwBandWidth = 0xFFFFFFFF;  // unknown, as the standard allows
-  status[0].wMajorVersion = cls.majorVersion;
-  status[0].wMinorVersion = cls.minorVersion;
-  status[0].wBuildNumber = cls.buildNumber;
-  status[0].szVendorInfo = TaskString(cls.vendor);
-  if (!status[0].szVendorInfo) return call.Return(E_OUTOFMEMORY);
+  out.ftStartTime = state_->start;
+  out.ftCurrentTime = Now();
+  out.ftLastUpdateTime = state_->lastUpdate;
+  out.dwServerState = static_cast<OPCSERVERSTATE>(cls.state);
+  out.dwGroupCount = static_cast<DWORD>(state_->groups.size());
+  out.dwBandWidth = 0xFFFFFFFF;  // unknown, as the standard allows
+  out.wMajorVersion = cls.majorVersion;
+  out.wMinorVersion = cls.minorVersion;
+  out.wBuildNumber = cls.buildNumber;
+  out.szVendorInfo = comown::task_copy(comown::to_wide(cls.vendor)).release();
+  if (!out.szVendorInfo) return call.Return(E_OUTOFMEMORY);
   *ppServerStatus = status.release();
   return call.Return(S_OK);
 }
@@ -211,20 +214,20 @@ HRESULT Server::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNO
   if (!string && !IsEqualIID(riid, IID_IEnumUnknown)) return call.Return(E_NOINTERFACE);
   // Every group is private: the public scopes see none.
   bool publicOnly = dwScope == OPC_ENUM_PUBLIC_CONNECTIONS || dwScope == OPC_ENUM_PUBLIC;
-  std::vector<WString> names;
+  std::vector<wide_string> names;
   std::vector<com_ptr<IUnknown>> groups;
   if (!empty && !publicOnly) {
     std::lock_guard<std::mutex> lock(core_->mutex);
     for (const com_ptr<Group>& g : state_->groups) {
       names.push_back(g->settings.name);
-      groups.emplace_back(static_cast<IOPCItemMgt*>(g.get()));
+      groups.emplace_back(static_cast<IOPCItemMgt*>(g.get()), comown::add_ref);
     }
   }
   bool none = names.empty();
   if (string)
-    *ppUnk = NewStringEnumerator(core_, std::make_shared<StringList>(std::move(names)));
+    *ppUnk = NewStringEnumerator(core_, std::make_shared<StringList>(std::move(names))).detach();
   else
-    *ppUnk = NewUnknownEnumerator(core_, std::move(groups));
+    *ppUnk = NewUnknownEnumerator(core_, std::move(groups)).detach();
   if (empty) return call.FaultResult();
   return call.Return(none ? S_FALSE : S_OK);
 }
@@ -259,7 +262,7 @@ HRESULT Server::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
   if (pdwLcid) *pdwLcid = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!pdwCount || !pdwLcid) return call.Return(E_INVALIDARG);
-  TaskArray<LCID> ids(1);
+  auto ids = comown::task_values<LCID>::allocate(1);
   if (!ids) return call.Return(E_OUTOFMEMORY);
   ids[0] = 0x0409;  // English (United States): the only language of our texts
   *pdwLcid = ids.release();
@@ -282,7 +285,7 @@ HRESULT Server::SetClientName(LPCWSTR szName) {
   if (call.ShortCircuit()) return call.FaultResult();
   if (!szName) return call.Return(E_INVALIDARG);
   std::lock_guard<std::mutex> lock(core_->mutex);
-  state_->clientName = ToUtf8(szName);
+  state_->clientName = comown::to_utf8(szName);
   return call.Return(S_OK);
 }
 

@@ -48,7 +48,7 @@ class ServerList final : public ComObject, public IOPCServerList {
         .Begin();
     if (ppenumClsid) *ppenumClsid = nullptr;
     if (call.WantsEmpty() && ppenumClsid) {
-      *ppenumClsid = NewGuidEnumerator(core_, {});
+      *ppenumClsid = NewGuidEnumerator(core_, {}).detach();
       return call.FaultResult();
     }
     if (call.ShortCircuit()) return call.FaultResult();
@@ -65,7 +65,7 @@ class ServerList final : public ComObject, public IOPCServerList {
       // required list never excludes one.
       if (implements) found.push_back(cls.clsid);
     }
-    *ppenumClsid = NewGuidEnumerator(core_, std::move(found));
+    *ppenumClsid = NewGuidEnumerator(core_, std::move(found)).detach();
     return call.Return(S_OK);
   }
 
@@ -81,8 +81,11 @@ class ServerList final : public ComObject, public IOPCServerList {
       const ServerClass& cls = hc.core->Class(hc.classIndex);
       if (!IsEqualGUID(cls.clsid, clsid)) continue;
       if (FAILED(cls.classDetailsError)) return call.Return(cls.classDetailsError);
-      *ppszProgID = TaskString(cls.progId);
-      *ppszUserType = TaskString(cls.userType);
+      comown::task_string progId = comown::task_copy(comown::to_wide(cls.progId));
+      comown::task_string userType = comown::task_copy(comown::to_wide(cls.userType));
+      if (!progId || !userType) return call.Return(E_OUTOFMEMORY);
+      *ppszProgID = progId.release();
+      *ppszUserType = userType.release();
       return call.Return(S_OK);
     }
     return call.Return(REGDB_E_CLASSNOTREG);
@@ -93,7 +96,7 @@ class ServerList final : public ComObject, public IOPCServerList {
     call.Arg("progid", szProgId).Begin();
     if (call.ShortCircuit()) return call.FaultResult();
     if (!szProgId || !clsid) return call.Return(E_POINTER);
-    std::string wanted = ToUtf8(szProgId);
+    std::string wanted = comown::to_utf8(szProgId);
     for (const HostClass& hc : ClassesOnHost(host_)) {
       std::lock_guard<std::mutex> lock(hc.core->mutex);
       const ServerClass& cls = hc.core->Class(hc.classIndex);
@@ -113,11 +116,7 @@ class ServerList final : public ComObject, public IOPCServerList {
 }  // namespace
 
 HRESULT CreateServerList(const std::string& host, std::shared_ptr<Core> core, REFIID riid, void** ppv) {
-  auto* list = new ServerList(host, std::move(core));
-  list->AddRef();
-  HRESULT hr = list->QueryInterface(riid, ppv);
-  list->Release();
-  return hr;
+  return MakeObject<ServerList>(host, std::move(core))->QueryInterface(riid, ppv);
 }
 
 }  // namespace opcsim

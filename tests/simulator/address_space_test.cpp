@@ -22,7 +22,7 @@ TEST(TextFormat, BuildsItemsWithTypesRightsValuesAndAttributes) {
   std::uint32_t name = space->FindLeaf("Line/Tank/Name");
   ASSERT_NE(opcsim::AddressSpace::kNone, name);
   EXPECT_EQ(VT_BSTR, space->LeafType(name));
-  EXPECT_EQ("Tank \"one\"", space->Current(name).value.ToText());
+  EXPECT_EQ("Tank \"one\"", opcsim::variant::Text(*space->Current(name).value));
   EXPECT_EQ("shown to operators", space->Description(name));
   std::uint32_t limits = space->FindLeaf("Line/Tank/Limits");
   EXPECT_EQ(VT_ARRAY | VT_R8, space->Current(limits).value.vt());
@@ -31,7 +31,7 @@ TEST(TextFormat, BuildsItemsWithTypesRightsValuesAndAttributes) {
   EXPECT_DOUBLE_EQ(45322.5, space->Current(start).value.get()->date);
   EXPECT_EQ(125000, space->Current(space->FindLeaf("Line/Cost")).value.get()->cyVal.int64);
   EXPECT_EQ(2u, space->AccessPaths(space->FindLeaf("Line/Cost")).size());
-  EXPECT_NE(opcsim::AddressSpace::kNone, space->FindBranch(opcsim::ToWide("Line/Empty")));
+  EXPECT_NE(opcsim::AddressSpace::kNone, space->FindBranch(comown::to_wide("Line/Empty")));
   EXPECT_EQ(opcsim::AddressSpace::kNone, space->FindLeaf("Line.Start"));
 }
 
@@ -54,11 +54,11 @@ TEST(TextFormat, TheSpaceIsServedAsLoaded) {
   o.space = opcsim::ParseAddressSpace("Temp BOOL R\nA.B.Temp R8 RW 1.5\n");
   opcsim::Simulator sim(o);
   {
-    Ref<IOPCBrowseServerAddressSpace> browse;
+    com_ptr<IOPCBrowseServerAddressSpace> browse;
     ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCBrowseServerAddressSpace,
-                                     browse.OutVoid()));
-    Ref<IEnumString> e;
-    ASSERT_EQ(S_OK, browse->BrowseOPCItemIDs(OPC_FLAT, OLESTR("*Temp"), VT_EMPTY, 0, e.Out()));
+                                     browse.put_void()));
+    com_ptr<IEnumString> e;
+    ASSERT_EQ(S_OK, browse->BrowseOPCItemIDs(OPC_FLAT, OLESTR("*Temp"), VT_EMPTY, 0, e.put()));
     EXPECT_EQ((std::vector<std::string>{"Temp", "A.B.Temp"}), ReadAll(e.get()));
   }
   EXPECT_EQ(0, opcsim::LiveObjects());
@@ -79,7 +79,7 @@ TEST(Generator, BuildsAMillionLeavesQuickly) {
   EXPECT_LT(seconds, 60.0);
   std::uint32_t leaf = space->FindLeaf("Branch9.Branch9.Branch9.Branch9.Tag99");
   ASSERT_NE(opcsim::AddressSpace::kNone, leaf);
-  EXPECT_EQ("Branch9.Branch9.Branch9.Branch9.Tag99", opcsim::ToUtf8(space->LeafItemId(leaf)));
+  EXPECT_EQ("Branch9.Branch9.Branch9.Branch9.Tag99", comown::to_utf8(space->LeafItemId(leaf)));
   EXPECT_EQ(VT_I1, space->LeafType(leaf)) << "types cycle through the eleven common ones";
   EXPECT_EQ(VT_I1, space->Current(leaf).value.vt());
   EXPECT_EQ(VT_DATE, space->LeafType(leaf - 1));
@@ -97,11 +97,11 @@ TEST(Generator, GeneratedSpaceBrowsesFlatWithCustomSeparator) {
   o.organisation = OPC_NS_FLAT;
   opcsim::Simulator sim(o);
   {
-    Ref<IOPCBrowseServerAddressSpace> browse;
+    com_ptr<IOPCBrowseServerAddressSpace> browse;
     ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCBrowseServerAddressSpace,
-                                     browse.OutVoid()));
-    Ref<IEnumString> e;
-    ASSERT_EQ(S_OK, browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, e.Out()));
+                                     browse.put_void()));
+    com_ptr<IEnumString> e;
+    ASSERT_EQ(S_OK, browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, e.put()));
     std::vector<std::string> all = ReadAll(e.get());
     ASSERT_EQ(36u, all.size());
     EXPECT_EQ("Branch0/Branch0/Tag0", all.front());

@@ -55,9 +55,8 @@ class Sink final : public IOPCDataCallback {
                  HRESULT* errors) {
     Event e{kind, t, g, master, std::vector<OPCHANDLE>(c, c + n), std::vector<HRESULT>(errors, errors + n), {}};
     for (DWORD i = 0; v && i < n; ++i) {
-      VARIANT l;
-      VariantInit(&l);
-      e.values.push_back(SUCCEEDED(VariantChangeType(&l, &v[i], 0, VT_I4)) ? l.lVal : -1);
+      opcsim::Variant l(v[i]);
+      e.values.push_back(SUCCEEDED(l.change_type(VT_I4)) ? l.get()->lVal : -1);
     }
     events.push_back(std::move(e));
     return S_OK;
@@ -70,26 +69,26 @@ class AsyncIO : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     group_ = AddGroup("async");
-    io_ = Query<IOPCAsyncIO2>(group_.get(), IID_IOPCAsyncIO2);
-    Ref<IConnectionPointContainer> container =
-        Query<IConnectionPointContainer>(group_.get(), IID_IConnectionPointContainer);
+    io_ = group_.as<IOPCAsyncIO2>();
+    com_ptr<IConnectionPointContainer> container =
+        group_.as<IConnectionPointContainer>();
     ASSERT_TRUE(io_ && container);
-    ASSERT_EQ(S_OK, container->FindConnectionPoint(IID_IOPCDataCallback, point_.Out()));
+    ASSERT_EQ(S_OK, container->FindConnectionPoint(IID_IOPCDataCallback, point_.put()));
     handles_ = AddItems(group_.get(), {"Plant.Types.Int32", "Plant.Types.Int16"});
   }
   void TearDown() override {
-    point_.Reset();
-    io_.Reset();
-    group_.Reset();
+    point_.reset();
+    io_.reset();
+    group_.reset();
     SimTest::TearDown();
     EXPECT_EQ(0u, sink_.refs.load()) << "the group let its subscriber go";
   }
   void Subscribe() { ASSERT_EQ(S_OK, point_->Advise(&sink_, &cookie_)); }
 
   Sink sink_;
-  Ref<IOPCItemMgt> group_;
-  Ref<IOPCAsyncIO2> io_;
-  Ref<IConnectionPoint> point_;
+  com_ptr<IOPCItemMgt> group_;
+  com_ptr<IOPCAsyncIO2> io_;
+  com_ptr<IConnectionPoint> point_;
   std::vector<OPCHANDLE> handles_;
   DWORD cookie_ = 0;
 };
@@ -109,9 +108,9 @@ class QueuedAsyncIO : public AsyncIO {
 
 TEST_F(AsyncIO, NeedsASubscriber) {
   DWORD cancel = 9;
-  HRESULT* errors = nullptr;
-  EXPECT_EQ(CONNECT_E_NOCONNECTION, io_->Read(2, handles_.data(), 1, &cancel, &errors));
-  EXPECT_EQ(nullptr, errors);
+  comown::task_values<HRESULT> errors;
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, io_->Read(2, handles_.data(), 1, &cancel, errors.put()));
+  EXPECT_FALSE(errors);
   EXPECT_EQ(CONNECT_E_NOCONNECTION, io_->SetEnable(FALSE));
   Subscribe();
   DWORD second = 0;
@@ -122,16 +121,15 @@ TEST_F(AsyncIO, NeedsASubscriber) {
 
 TEST_F(AsyncIO, CompletionsArriveWithinTheCallWithTheTransaction) {
   Subscribe();
-  VARIANT values[3];
-  for (VARIANT& v : values) VariantInit(&v), v.vt = VT_I4;
+  VARIANT values[3] = {};
+  for (VARIANT& v : values) v.vt = VT_I4;
   values[0].lVal = 77;
   values[1].lVal = 100000;  // too big for VT_I2: fails in the completion
   OPCHANDLE handles[] = {handles_[0], handles_[1], 31337};
   DWORD cancel = 0;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_FALSE, io_->Write(3, handles, values, 5, &cancel, &errors));
+  comown::task_values<HRESULT> errors(3);
+  ASSERT_EQ(S_FALSE, io_->Write(3, handles, values, 5, &cancel, errors.put()));
   EXPECT_EQ(OPC_E_INVALIDHANDLE, errors[2]);
-  CoTaskMemFree(errors);
   ASSERT_EQ(1u, sink_.events.size());
   EXPECT_EQ("write", sink_.events[0].kind);
   EXPECT_EQ(5u, sink_.events[0].transaction);
@@ -140,8 +138,7 @@ TEST_F(AsyncIO, CompletionsArriveWithinTheCallWithTheTransaction) {
   EXPECT_EQ((std::vector<HRESULT>{S_OK, OPC_E_RANGE}), sink_.events[0].errors);
   EXPECT_EQ(S_FALSE, sink_.events[0].master);
 
-  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 6, &cancel, &errors));
-  CoTaskMemFree(errors);
+  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 6, &cancel, errors.put()));
   ASSERT_EQ(2u, sink_.events.size());
   EXPECT_EQ("read", sink_.events[1].kind);
   EXPECT_EQ(6u, sink_.events[1].transaction);
@@ -162,13 +159,13 @@ TEST_F(AsyncIO, DisabledGroupsGetNoDataChangesButRefreshes) {
   EXPECT_TRUE(enabled);
   EXPECT_EQ(1, sim_.PublishDataChanges()) << "first notification carries every active item";
   EXPECT_EQ(0, sim_.PublishDataChanges()) << "nothing changed since";
-  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::Variant::I2(5)));
+  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::variant::I2(5)));
   EXPECT_EQ(1, sim_.PublishDataChanges());
   EXPECT_EQ(std::vector<OPCHANDLE>{101}, sink_.events.back().clients);
   EXPECT_EQ(0u, sink_.events.back().transaction);
 
   ASSERT_EQ(S_OK, io_->SetEnable(FALSE));
-  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::Variant::I2(6)));
+  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::variant::I2(6)));
   EXPECT_EQ(0, sim_.PublishDataChanges());
   DWORD cancel = 0;
   EXPECT_EQ(S_OK, io_->Refresh2(OPC_DS_DEVICE, 3, &cancel));
@@ -179,11 +176,9 @@ TEST_F(AsyncIO, DisabledGroupsGetNoDataChangesButRefreshes) {
 TEST_F(QueuedAsyncIO, QueuedCompletionsCanBeCancelled) {
   Subscribe();
   DWORD first = 0, second = 0;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 1, &first, &errors));
-  CoTaskMemFree(errors);
-  ASSERT_EQ(S_OK, io_->Read(1, handles_.data(), 2, &second, &errors));
-  CoTaskMemFree(errors);
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 1, &first, errors.put()));
+  ASSERT_EQ(S_OK, io_->Read(1, handles_.data(), 2, &second, errors.put()));
   EXPECT_TRUE(sink_.events.empty());
   EXPECT_NE(first, second);
   EXPECT_EQ(S_OK, io_->Cancel2(first));

@@ -9,11 +9,11 @@ namespace {
 class Browsing : public SimTest {
  protected:
   HRESULT Move(OPCBROWSEDIRECTION d, const char* name = "") {
-    opcsim::WString w = opcsim::ToWide(name);
+    comown::wide_string w = comown::to_wide(name);
     return browse_->ChangeBrowsePosition(d, w.c_str());
   }
   std::string ItemId(const char* name, HRESULT* hr = nullptr) {
-    opcsim::WString w = opcsim::ToWide(name);
+    comown::wide_string w = comown::to_wide(name);
     LPWSTR id = nullptr;
     HRESULT r = browse_->GetItemID(const_cast<LPWSTR>(w.c_str()), &id);
     if (hr) *hr = r;
@@ -57,8 +57,8 @@ TEST_F(Browsing, WalksTheHierarchyDownUpAndTo) {
 
 TEST_F(Browsing, AnEmptyListingAnswersSFalseWithAnEnumerator) {
   ASSERT_EQ(S_OK, Move(OPC_BROWSE_TO, "Plant.Area2.Spare"));
-  Ref<IEnumString> e;
-  EXPECT_EQ(S_FALSE, browse_->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, e.Out()));
+  com_ptr<IEnumString> e;
+  EXPECT_EQ(S_FALSE, browse_->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, e.put()));
   ASSERT_TRUE(e);
   LPOLESTR s = nullptr;
   ULONG fetched = 7;
@@ -94,11 +94,11 @@ TEST_F(Browsing, DataTypeAndAccessFiltersApplyToLeaves) {
 }
 
 TEST_F(Browsing, AccessPathsOfAnItem) {
-  Ref<IEnumString> e;
-  EXPECT_EQ(S_OK, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Setpoint"), e.Out()));
+  com_ptr<IEnumString> e;
+  EXPECT_EQ(S_OK, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Setpoint"), e.put()));
   EXPECT_EQ((Strings{"COM1", "COM2"}), ReadAll(e.get()));
-  EXPECT_EQ(S_FALSE, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Level"), e.Out()));
-  EXPECT_EQ(E_INVALIDARG, browse_->BrowseAccessPaths(OLESTR("Plant.Nothing"), e.Out()));
+  EXPECT_EQ(S_FALSE, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Level"), e.put()));
+  EXPECT_EQ(E_INVALIDARG, browse_->BrowseAccessPaths(OLESTR("Plant.Nothing"), e.put()));
 }
 
 TEST_F(FlatBrowsing, ListsEveryItemIdAndHasNoBranches) {
@@ -126,14 +126,14 @@ TEST(BrowsingConvertingServer, TypeFilterListsEveryItemThatConverts) {
   options.accessFilter = opcsim::AccessFilter::AllBits;
   opcsim::Simulator sim(options);
   {
-    Ref<IOPCBrowseServerAddressSpace> browse;
+    com_ptr<IOPCBrowseServerAddressSpace> browse;
     ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCBrowseServerAddressSpace,
-                                     browse.OutVoid()));
+                                     browse.put_void()));
     ASSERT_EQ(S_OK, browse->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("Plant.Area2.Tank1")));
-    Ref<IEnumString> e;
-    browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_BSTR, 0, e.Out());
+    com_ptr<IEnumString> e;
+    browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_BSTR, 0, e.put());
     EXPECT_EQ((Strings{"Level", "Setpoint", "Reset"}), ReadAll(e.get()));
-    browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, OPC_READABLE | OPC_WRITEABLE, e.Out());
+    browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, OPC_READABLE | OPC_WRITEABLE, e.put());
     EXPECT_EQ(Strings{"Setpoint"}, ReadAll(e.get())) << "only items with both rights";
   }
   EXPECT_EQ(0, opcsim::LiveObjects());

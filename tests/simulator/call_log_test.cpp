@@ -13,9 +13,9 @@ TEST_F(CallLog, AddGroupRecordsItsArguments) {
   LONG bias = 60;
   OPCHANDLE h = 0;
   DWORD revised = 0;
-  Ref<IUnknown> group;
+  com_ptr<IUnknown> group;
   ASSERT_EQ(S_OK, server_->AddGroup(OLESTR("logged"), FALSE, 250, 12, &bias, nullptr, 0x409, &h, &revised,
-                                    IID_IOPCItemMgt, group.Out()));
+                                    IID_IOPCItemMgt, group.put()));
   opcsim::Call call = sim_.Calls().Last("IOPCServer::AddGroup");
   EXPECT_EQ("logged", call.Arg("name"));
   EXPECT_EQ("0", call.Arg("active"));
@@ -45,24 +45,22 @@ TEST_F(CallLog, BrowseAndIoCallsRecordDirectionsHandlesAndTransactions) {
   EXPECT_EQ("1", listing.Arg("accessRights"));
 
   OPCHANDLE group = 0;
-  Ref<IOPCItemMgt> items = AddGroup("io", TRUE, 100, &group);
+  com_ptr<IOPCItemMgt> items = AddGroup("io", TRUE, 100, &group);
   std::vector<OPCHANDLE> h = AddItems(items.get(), {"Plant.Types.Int8", "Plant.Types.UInt8"});
   EXPECT_EQ((std::vector<std::string>{"Plant.Types.Int8", "Plant.Types.UInt8"}),
             sim_.Calls().Last("IOPCItemMgt::AddItems").List("items"));
-  Ref<IOPCSyncIO> io = Query<IOPCSyncIO>(items.get(), IID_IOPCSyncIO);
-  OPCITEMSTATE* states = nullptr;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_OK, io->Read(OPC_DS_CACHE, 2, h.data(), &states, &errors));
-  CoTaskMemFree(states);
-  CoTaskMemFree(errors);
+  com_ptr<IOPCSyncIO> io = items.as<IOPCSyncIO>();
+  comown::task_item_states states(2);
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_OK, io->Read(OPC_DS_CACHE, 2, h.data(), states.put(), errors.put()));
   opcsim::Call read = sim_.Calls().Last("IOPCSyncIO::Read");
   EXPECT_EQ("cache", read.Arg("source"));
   EXPECT_EQ(std::to_string(group), read.Arg("group"));
   EXPECT_EQ((std::vector<std::string>{std::to_string(h[0]), std::to_string(h[1])}), read.List("handles"));
 
-  Ref<IOPCAsyncIO2> async = Query<IOPCAsyncIO2>(items.get(), IID_IOPCAsyncIO2);
+  com_ptr<IOPCAsyncIO2> async = items.as<IOPCAsyncIO2>();
   DWORD cancel = 0;
-  async->Read(2, h.data(), 4711, &cancel, &errors);
+  async->Read(2, h.data(), 4711, &cancel, errors.put());
   EXPECT_EQ("4711", sim_.Calls().Last("IOPCAsyncIO2::Read").Arg("transactionId"));
   EXPECT_EQ(CONNECT_E_NOCONNECTION, sim_.Calls().Last("IOPCAsyncIO2::Read").result);
 }

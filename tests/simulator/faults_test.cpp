@@ -17,24 +17,22 @@ TEST_F(Faults, FailReturnsTheCodeWithNullOutputsOnEveryCall) {
   EXPECT_EQ(nullptr, status);
   EXPECT_EQ(E_ACCESSDENIED, server_->GetStatus(&status));
   sim_.Faults().Clear();
-  ASSERT_EQ(S_OK, server_->GetStatus(&status));
-  CoTaskMemFree(status->szVendorInfo);
-  CoTaskMemFree(status);
+  comown::task_server_status answered;
+  ASSERT_EQ(S_OK, server_->GetStatus(answered.put()));
 }
 
 TEST_F(Faults, OnCallFiresOnlyOnTheNthMatchingCall) {
   sim_.Faults().Add(Fault::Fail("IEnumString::Next", E_UNEXPECTED).OnCall(2));
-  Ref<IEnumString> e;
+  com_ptr<IEnumString> e;
   ASSERT_EQ(S_OK, browse_->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("Plant.Area1.Line2")));
-  ASSERT_EQ(S_OK, browse_->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, e.Out()));
-  LPOLESTR s = nullptr;
+  ASSERT_EQ(S_OK, browse_->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, e.put()));
+  comown::task_string s;
   ULONG fetched = 0;
-  ASSERT_EQ(S_OK, e->Next(1, &s, &fetched));
-  CoTaskMemFree(s);
-  EXPECT_EQ(E_UNEXPECTED, e->Next(1, &s, &fetched));
+  ASSERT_EQ(S_OK, e->Next(1, s.put(), &fetched));
+  EXPECT_EQ(E_UNEXPECTED, e->Next(1, s.put(), &fetched));
   EXPECT_EQ(0u, fetched);
-  ASSERT_EQ(S_OK, e->Next(1, &s, &fetched));
-  EXPECT_EQ("Speed", Take(s)) << "the failed call consumed nothing";
+  ASSERT_EQ(S_OK, e->Next(1, s.put(), &fetched));
+  EXPECT_EQ("Speed", comown::to_utf8(s.get())) << "the failed call consumed nothing";
 }
 
 TEST_F(Faults, WhenRestrictsARuleToCallsWithGivenArguments) {
@@ -46,16 +44,15 @@ TEST_F(Faults, WhenRestrictsARuleToCallsWithGivenArguments) {
 }
 
 TEST_F(Faults, AnswerDoesTheWorkAndReturnsTheGivenCode) {
-  Ref<IOPCItemMgt> group = AddGroup("answer");
-  Ref<IOPCSyncIO> io = Query<IOPCSyncIO>(group.get(), IID_IOPCSyncIO);
+  com_ptr<IOPCItemMgt> group = AddGroup("answer");
+  com_ptr<IOPCSyncIO> io = group.as<IOPCSyncIO>();
   OPCHANDLE h = AddItems(group.get(), {"Plant.Types.Double"}).at(0);
   sim_.Faults().Add(Fault::Answer("IOPCSyncIO::Write", OPC_S_CLAMP));
-  opcsim::Variant value = opcsim::Variant::R8(9.5);
-  HRESULT* errors = nullptr;
-  EXPECT_EQ(OPC_S_CLAMP, io->Write(1, &h, value.get(), &errors));
-  ASSERT_NE(nullptr, errors);
+  opcsim::Variant value = opcsim::variant::R8(9.5);
+  comown::task_values<HRESULT> errors(1);
+  EXPECT_EQ(OPC_S_CLAMP, io->Write(1, &h, value.get(), errors.put()));
+  ASSERT_TRUE(errors);
   EXPECT_EQ(S_OK, errors[0]);
-  CoTaskMemFree(errors);
   opcsim::Variant stored;
   sim_.GetValue("Plant.Types.Double", &stored);
   EXPECT_EQ(9.5, stored.get()->dblVal);
@@ -65,13 +62,13 @@ TEST_F(Faults, NullOutSucceedsWithoutAResult) {
   sim_.Faults().Add(Fault::NullOut("IOPCServer::AddGroup"));
   OPCHANDLE h = 5;
   DWORD revised = 5;
-  Ref<IUnknown> group;
+  com_ptr<IUnknown> group;
   EXPECT_EQ(S_OK, server_->AddGroup(OLESTR("g"), TRUE, 100, 0, nullptr, nullptr, 0, &h, &revised, IID_IUnknown,
-                                    group.Out()));
+                                    group.put()));
   EXPECT_FALSE(group);
   sim_.Faults().Add(Fault::NullOut("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs", S_FALSE));
-  Ref<IEnumString> e;
-  EXPECT_EQ(S_FALSE, browse_->BrowseOPCItemIDs(OPC_FLAT, OLESTR("*"), VT_EMPTY, 0, e.Out()));
+  com_ptr<IEnumString> e;
+  EXPECT_EQ(S_FALSE, browse_->BrowseOPCItemIDs(OPC_FLAT, OLESTR("*"), VT_EMPTY, 0, e.put()));
   EXPECT_FALSE(e);
 }
 
@@ -85,7 +82,7 @@ TEST_F(Faults, EmptyHandsOutAnEnumeratorWithNothing) {
 }
 
 TEST_F(Faults, RefuseFailsTheNamedItemsOnly) {
-  Ref<IOPCItemMgt> group = AddGroup("refuse");
+  com_ptr<IOPCItemMgt> group = AddGroup("refuse");
   sim_.Faults().Add(Fault::Refuse("IOPCItemMgt::AddItems", {"Plant.Types.Int8", "Plant.Types.Bool"}));
   std::vector<HRESULT> errors;
   AddItems(group.get(), {"Plant.Types.Int8", "Plant.Types.Int16", "Plant.Types.Bool"}, &errors);
@@ -94,26 +91,24 @@ TEST_F(Faults, RefuseFailsTheNamedItemsOnly) {
 
   sim_.Faults().Add(Fault::Refuse("IOPCSyncIO::Read", {"Plant.Types.Int16"}, OPC_E_BADRIGHTS));
   OPCHANDLE h = AddItems(group.get(), {"Plant.Types.Int16"}).at(0);
-  Ref<IOPCSyncIO> io = Query<IOPCSyncIO>(group.get(), IID_IOPCSyncIO);
-  OPCITEMSTATE* states = nullptr;
-  HRESULT* errs = nullptr;
-  EXPECT_EQ(S_FALSE, io->Read(OPC_DS_CACHE, 1, &h, &states, &errs));
+  com_ptr<IOPCSyncIO> io = group.as<IOPCSyncIO>();
+  comown::task_item_states states(1);
+  comown::task_values<HRESULT> errs;
+  EXPECT_EQ(S_FALSE, io->Read(OPC_DS_CACHE, 1, &h, states.put(), errs.put()));
   EXPECT_EQ(OPC_E_BADRIGHTS, errs[0]);
-  CoTaskMemFree(states);
-  CoTaskMemFree(errs);
 
   sim_.Faults().Add(Fault::Refuse("IOPCBrowseServerAddressSpace::GetItemID", {"Status"}, E_FAIL));
-  LPWSTR id = nullptr;
-  EXPECT_EQ(E_FAIL, browse_->GetItemID(const_cast<LPWSTR>(OLESTR("Status")), &id));
+  comown::task_string id;
+  EXPECT_EQ(E_FAIL, browse_->GetItemID(const_cast<LPWSTR>(OLESTR("Status")), id.put()));
 }
 
 TEST_F(Faults, QueryInterfaceOfAGroupCanBeRefused) {
   sim_.Faults().Add(Fault::Fail("IUnknown::QueryInterface", E_NOINTERFACE).When([](const opcsim::Call& c) {
     return c.Arg("object") == "group" && c.Arg("iid") == "IOPCSyncIO";
   }));
-  Ref<IOPCItemMgt> group = AddGroup("noio");
-  EXPECT_FALSE(Query<IOPCSyncIO>(group.get(), IID_IOPCSyncIO));
-  EXPECT_TRUE(Query<IOPCAsyncIO2>(group.get(), IID_IOPCAsyncIO2));
+  com_ptr<IOPCItemMgt> group = AddGroup("noio");
+  EXPECT_FALSE(group.as<IOPCSyncIO>());
+  EXPECT_TRUE(group.as<IOPCAsyncIO2>());
 }
 
 TEST(LackingServer, ActivationReportsTheInterfacesItLacks) {
@@ -132,8 +127,7 @@ TEST(LackingServer, ActivationReportsTheInterfacesItLacks) {
     EXPECT_EQ(E_NOINTERFACE, qi[1].hr);
     EXPECT_EQ(E_NOINTERFACE, qi[2].hr);
     EXPECT_EQ(S_OK, qi[3].hr);
-    for (MULTI_QI& q : qi)
-      if (q.pItf) q.pItf->Release();
+    for (MULTI_QI& q : qi) com_ptr<IUnknown> released(q.pItf, comown::attach);
   }
   EXPECT_EQ(0, opcsim::LiveObjects());
 }
@@ -142,7 +136,7 @@ TEST(FailingActivation, CreateInstanceFaultFailsTheActivation) {
   ComScope com;
   opcsim::Simulator sim;
   sim.Faults().Add(Fault::Fail("IClassFactory::CreateInstance", E_OUTOFMEMORY));
-  Ref<IOPCServer> server;
-  EXPECT_EQ(E_OUTOFMEMORY, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.OutVoid()));
+  com_ptr<IOPCServer> server;
+  EXPECT_EQ(E_OUTOFMEMORY, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.put_void()));
   EXPECT_EQ("OpcSim.DAServer.1", sim.Calls().Last("IClassFactory::CreateInstance").Arg("progid"));
 }

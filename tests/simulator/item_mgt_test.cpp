@@ -20,7 +20,7 @@ OPCITEMDEF Def(LPCWSTR id, VARTYPE vt = VT_EMPTY, LPCWSTR path = OLESTR("")) {
 }  // namespace
 
 TEST_F(ItemManagement, AddItemsReportsEachItemAndSFalseWhenSomeFail) {
-  Ref<IOPCItemMgt> group = AddGroup("items");
+  com_ptr<IOPCItemMgt> group = AddGroup("items");
   OPCITEMDEF defs[] = {
       Def(OLESTR("Plant.Area1.Line1.Speed")),
       Def(OLESTR("Plant.Area1.Line1.Nothing")),
@@ -31,9 +31,9 @@ TEST_F(ItemManagement, AddItemsReportsEachItemAndSFalseWhenSomeFail) {
       Def(OLESTR("Plant.Area2.Tank1.Setpoint"), VT_EMPTY, OLESTR("COM2")),
       Def(OLESTR("Plant.WriteOnly.Command")),
   };
-  OPCITEMRESULT* results = nullptr;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_FALSE, group->AddItems(8, defs, &results, &errors));
+  comown::task_item_results results(8);
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_FALSE, group->AddItems(8, defs, results.put(), errors.put()));
   EXPECT_EQ(S_OK, errors[0]);
   EXPECT_EQ(OPC_E_UNKNOWNITEMID, errors[1]);
   EXPECT_EQ(OPC_E_INVALIDITEMID, errors[2]);
@@ -47,75 +47,61 @@ TEST_F(ItemManagement, AddItemsReportsEachItemAndSFalseWhenSomeFail) {
   EXPECT_NE(0u, results[0].hServer);
   EXPECT_NE(results[0].hServer, results[4].hServer);
   EXPECT_EQ(nullptr, results[0].pBlob);
-  CoTaskMemFree(results);
-  CoTaskMemFree(errors);
 
-  EXPECT_EQ(E_INVALIDARG, group->AddItems(0, defs, &results, &errors));
-  EXPECT_EQ(nullptr, results);
+  EXPECT_EQ(E_INVALIDARG, group->AddItems(0, defs, results.put(), errors.put()));
+  EXPECT_FALSE(results);
 }
 
 TEST_F(ItemManagement, ValidateItemsChecksWithoutAdding) {
-  Ref<IOPCItemMgt> group = AddGroup("validate");
+  com_ptr<IOPCItemMgt> group = AddGroup("validate");
   OPCITEMDEF defs[] = {Def(OLESTR("Plant.Types.Bool")), Def(OLESTR("Nope"))};
-  OPCITEMRESULT* results = nullptr;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_FALSE, group->ValidateItems(2, defs, FALSE, &results, &errors));
+  comown::task_item_results results(2);
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_FALSE, group->ValidateItems(2, defs, FALSE, results.put(), errors.put()));
   EXPECT_EQ(VT_BOOL, results[0].vtCanonicalDataType);
   EXPECT_EQ(0u, results[0].hServer);
   EXPECT_EQ(OPC_E_UNKNOWNITEMID, errors[1]);
-  CoTaskMemFree(results);
-  CoTaskMemFree(errors);
-  Ref<IUnknown> e;
-  EXPECT_EQ(S_FALSE, group->CreateEnumerator(IID_IEnumOPCItemAttributes, e.Out())) << "still no item";
+  com_ptr<IUnknown> e;
+  EXPECT_EQ(S_FALSE, group->CreateEnumerator(IID_IEnumOPCItemAttributes, e.put())) << "still no item";
 }
 
 TEST_F(ItemManagement, HandleBasedMethodsRejectUnknownHandles) {
-  Ref<IOPCItemMgt> group = AddGroup("handles");
+  com_ptr<IOPCItemMgt> group = AddGroup("handles");
   std::vector<OPCHANDLE> h = AddItems(group.get(), {"Plant.Types.Int16", "Plant.Types.Double"});
   OPCHANDLE handles[] = {h[0], 999999, h[1]};
-  HRESULT* errors = nullptr;
-  EXPECT_EQ(S_FALSE, group->SetActiveState(3, handles, FALSE, &errors));
+  comown::task_values<HRESULT> errors;
+  EXPECT_EQ(S_FALSE, group->SetActiveState(3, handles, FALSE, errors.put()));
   EXPECT_EQ(OPC_E_INVALIDHANDLE, errors[1]);
-  CoTaskMemFree(errors);
   OPCHANDLE clients[] = {1, 2, 3};
-  EXPECT_EQ(S_FALSE, group->SetClientHandles(3, handles, clients, &errors));
-  CoTaskMemFree(errors);
+  EXPECT_EQ(S_FALSE, group->SetClientHandles(3, handles, clients, errors.put()));
   VARTYPE types[] = {VT_BSTR, VT_R8, VT_DATE | VT_ARRAY};
-  EXPECT_EQ(S_FALSE, group->SetDatatypes(3, handles, types, &errors));
+  EXPECT_EQ(S_FALSE, group->SetDatatypes(3, handles, types, errors.put()));
   EXPECT_EQ(S_OK, errors[0]);
   EXPECT_EQ(OPC_E_BADTYPE, errors[2]) << "arrays do not convert";
-  CoTaskMemFree(errors);
 
-  Ref<IEnumOPCItemAttributes> e;
-  ASSERT_EQ(S_OK, group->CreateEnumerator(IID_IEnumOPCItemAttributes, e.OutUnknown()));
-  OPCITEMATTRIBUTES* attributes = nullptr;
+  com_ptr<IEnumOPCItemAttributes> e;
+  ASSERT_EQ(S_OK, group->CreateEnumerator(IID_IEnumOPCItemAttributes, PutUnknown(e)));
+  comown::task_item_attributes attributes;
   ULONG fetched = 0;
-  ASSERT_EQ(S_FALSE, e->Next(5, &attributes, &fetched));
+  ASSERT_EQ(S_FALSE, e->Next(5, attributes.put(), &fetched));
+  attributes.set_size(fetched);
   ASSERT_EQ(2u, fetched);
-  EXPECT_EQ("Plant.Types.Int16", opcsim::ToUtf8(attributes[0].szItemID));
+  EXPECT_EQ("Plant.Types.Int16", comown::to_utf8(attributes[0].szItemID));
   EXPECT_EQ(1u, attributes[0].hClient);
   EXPECT_FALSE(attributes[0].bActive);
   EXPECT_EQ(VT_BSTR, attributes[0].vtRequestedDataType);
   EXPECT_EQ(VT_I2, attributes[0].vtCanonicalDataType);
-  for (ULONG i = 0; i < fetched; ++i) {
-    CoTaskMemFree(attributes[i].szItemID);
-    CoTaskMemFree(attributes[i].szAccessPath);
-    VariantClear(&attributes[i].vEUInfo);
-  }
-  CoTaskMemFree(attributes);
 
-  EXPECT_EQ(S_FALSE, group->RemoveItems(3, handles, &errors));
+  EXPECT_EQ(S_FALSE, group->RemoveItems(3, handles, errors.put()));
   EXPECT_EQ(S_OK, errors[0]);
   EXPECT_EQ(OPC_E_INVALIDHANDLE, errors[1]);
-  CoTaskMemFree(errors);
-  EXPECT_EQ(S_FALSE, group->RemoveItems(1, handles, &errors)) << "already removed";
-  CoTaskMemFree(errors);
+  EXPECT_EQ(S_FALSE, group->RemoveItems(1, handles, errors.put())) << "already removed";
 }
 
 TEST_F(ItemManagement, GroupStateNamesAndClones) {
   OPCHANDLE handle = 0;
-  Ref<IOPCItemMgt> group = AddGroup("state", TRUE, 250, &handle);
-  Ref<IOPCGroupStateMgt> state = Query<IOPCGroupStateMgt>(group.get(), IID_IOPCGroupStateMgt);
+  com_ptr<IOPCItemMgt> group = AddGroup("state", TRUE, 250, &handle);
+  com_ptr<IOPCGroupStateMgt> state = group.as<IOPCGroupStateMgt>();
   ASSERT_TRUE(state);
   DWORD rate = 0, lcid = 0;
   BOOL active = FALSE;
@@ -137,12 +123,12 @@ TEST_F(ItemManagement, GroupStateNamesAndClones) {
   AddGroup("other");
   EXPECT_EQ(OPC_E_DUPLICATENAME, state->SetName(OLESTR("other")));
   EXPECT_EQ(S_OK, state->SetName(OLESTR("renamed")));
-  Ref<IUnknown> byName;
-  EXPECT_EQ(S_OK, server_->GetGroupByName(OLESTR("renamed"), IID_IUnknown, byName.Out()));
-  EXPECT_EQ(E_INVALIDARG, server_->GetGroupByName(OLESTR("state"), IID_IUnknown, byName.Out()));
+  com_ptr<IUnknown> byName;
+  EXPECT_EQ(S_OK, server_->GetGroupByName(OLESTR("renamed"), IID_IUnknown, byName.put()));
+  EXPECT_EQ(E_INVALIDARG, server_->GetGroupByName(OLESTR("state"), IID_IUnknown, byName.put()));
 
-  Ref<IOPCGroupStateMgt> clone;
-  ASSERT_EQ(S_OK, state->CloneGroup(OLESTR("copy"), IID_IOPCGroupStateMgt, clone.OutUnknown()));
+  com_ptr<IOPCGroupStateMgt> clone;
+  ASSERT_EQ(S_OK, state->CloneGroup(OLESTR("copy"), IID_IOPCGroupStateMgt, PutUnknown(clone)));
   ASSERT_EQ(S_OK, clone->GetState(&rate, &active, &name, &bias, &deadband, &lcid, &client, &server));
   EXPECT_EQ("copy", Take(name));
   EXPECT_FALSE(active) << "a clone starts inactive";
@@ -152,12 +138,12 @@ TEST_F(ItemManagement, GroupStateNamesAndClones) {
 TEST_F(ItemManagement, GroupEnumeratorAndRemoval) {
   OPCHANDLE first = 0, second = 0;
   AddGroup("one", TRUE, 100, &first);
-  Ref<IOPCItemMgt> two = AddGroup("two", TRUE, 100, &second);
-  Ref<IEnumString> names;
-  ASSERT_EQ(S_OK, server_->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, names.OutUnknown()));
+  com_ptr<IOPCItemMgt> two = AddGroup("two", TRUE, 100, &second);
+  com_ptr<IEnumString> names;
+  ASSERT_EQ(S_OK, server_->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, PutUnknown(names)));
   EXPECT_EQ((std::vector<std::string>{"one", "two"}), ReadAll(names.get()));
-  Ref<IEnumUnknown> groups;
-  EXPECT_EQ(S_FALSE, server_->CreateGroupEnumerator(OPC_ENUM_PUBLIC, IID_IEnumUnknown, groups.OutUnknown()));
+  com_ptr<IEnumUnknown> groups;
+  EXPECT_EQ(S_FALSE, server_->CreateGroupEnumerator(OPC_ENUM_PUBLIC, IID_IEnumUnknown, PutUnknown(groups)));
 
   EXPECT_EQ(S_OK, server_->RemoveGroup(first, FALSE));
   EXPECT_EQ(OPC_S_INUSE, server_->RemoveGroup(second, FALSE)) << "the test still holds the group";

@@ -10,21 +10,21 @@ TEST(Lifetime, EveryObjectGoesWhenTheClientReleasesIt) {
   ComScope com;
   opcsim::Simulator sim;
   {
-    Ref<IOPCServer> server;
-    ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.OutVoid()));
+    com_ptr<IOPCServer> server;
+    ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.put_void()));
     OPCHANDLE h;
     DWORD rate;
-    Ref<IConnectionPointContainer> group;
+    com_ptr<IConnectionPointContainer> group;
     ASSERT_EQ(S_OK, server->AddGroup(OLESTR("g"), TRUE, 100, 0, nullptr, nullptr, 0, &h, &rate,
-                                     IID_IConnectionPointContainer, group.OutUnknown()));
-    Ref<IConnectionPoint> point;
-    ASSERT_EQ(S_OK, group->FindConnectionPoint(IID_IOPCDataCallback, point.Out()));
-    Ref<IEnumString> names;
-    ASSERT_EQ(S_OK, server->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, names.OutUnknown()));
-    Ref<IEnumString> copy;
-    ASSERT_EQ(S_OK, names->Clone(copy.Out()));
+                                     IID_IConnectionPointContainer, PutUnknown(group)));
+    com_ptr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, group->FindConnectionPoint(IID_IOPCDataCallback, point.put()));
+    com_ptr<IEnumString> names;
+    ASSERT_EQ(S_OK, server->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IEnumString, PutUnknown(names)));
+    com_ptr<IEnumString> copy;
+    ASSERT_EQ(S_OK, names->Clone(copy.put()));
     EXPECT_GE(opcsim::LiveObjects(), 4);
-    server.Reset();
+    server.reset();
     EXPECT_GE(opcsim::LiveObjects(), 3) << "the group outlives the server while the client holds it";
   }
   EXPECT_EQ(0, opcsim::LiveObjects());
@@ -34,45 +34,39 @@ TEST(Lifetime, GroupInterfacesFromTheGlobalTableWorkOnAnotherThread) {
   ComScope com;
   opcsim::Simulator sim;
   {
-    Ref<IOPCServer> server;
-    ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.OutVoid()));
+    com_ptr<IOPCServer> server;
+    ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.put_void()));
     OPCHANDLE h;
     DWORD rate;
-    Ref<IOPCItemMgt> group;
+    com_ptr<IOPCItemMgt> group;
     ASSERT_EQ(S_OK, server->AddGroup(OLESTR("shared"), TRUE, 100, 0, nullptr, nullptr, 0, &h, &rate, IID_IOPCItemMgt,
-                                     group.OutUnknown()));
+                                     PutUnknown(group)));
     OPCITEMDEF def = {};
     def.szAccessPath = const_cast<LPWSTR>(OLESTR(""));
     def.szItemID = const_cast<LPWSTR>(OLESTR("Plant.Types.Int32"));
     def.bActive = TRUE;
-    OPCITEMRESULT* results = nullptr;
-    HRESULT* errors = nullptr;
-    ASSERT_EQ(S_OK, group->AddItems(1, &def, &results, &errors));
+    comown::task_item_results results(1);
+    comown::task_values<HRESULT> errors;
+    ASSERT_EQ(S_OK, group->AddItems(1, &def, results.put(), errors.put()));
     OPCHANDLE item = results[0].hServer;
-    CoTaskMemFree(results);
-    CoTaskMemFree(errors);
 
-    Ref<IGlobalInterfaceTable> git;
+    com_ptr<IGlobalInterfaceTable> git;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IGlobalInterfaceTable, git.OutVoid()));
-    Ref<IOPCSyncIO> io = Query<IOPCSyncIO>(group.get(), IID_IOPCSyncIO);
+                                     IID_IGlobalInterfaceTable, git.put_void()));
+    com_ptr<IOPCSyncIO> io = group.as<IOPCSyncIO>();
     DWORD cookie = 0;
     ASSERT_EQ(S_OK, git->RegisterInterfaceInGlobal(io.get(), IID_IOPCSyncIO, &cookie));
     HRESULT threadResult = E_FAIL;
     std::thread([&] {
       ComScope mta(COINIT_MULTITHREADED);
-      Ref<IGlobalInterfaceTable> table;
+      com_ptr<IGlobalInterfaceTable> table;
       CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IGlobalInterfaceTable,
-                       table.OutVoid());
-      Ref<IOPCSyncIO> remote;
-      if (!table || FAILED(table->GetInterfaceFromGlobal(cookie, IID_IOPCSyncIO, remote.OutVoid()))) return;
-      VARIANT v;
-      VariantInit(&v);
-      v.vt = VT_I4;
-      v.lVal = 99;
-      HRESULT* errs = nullptr;
-      threadResult = remote->Write(1, &item, &v, &errs);
-      CoTaskMemFree(errs);
+                       table.put_void());
+      com_ptr<IOPCSyncIO> remote;
+      if (!table || FAILED(table->GetInterfaceFromGlobal(cookie, IID_IOPCSyncIO, remote.put_void()))) return;
+      opcsim::Variant v = opcsim::variant::I4(99);
+      comown::task_values<HRESULT> errs;
+      threadResult = remote->Write(1, &item, v.get(), errs.put());
     }).join();
     EXPECT_EQ(S_OK, threadResult);
     EXPECT_EQ(S_OK, git->RevokeInterfaceFromGlobal(cookie));

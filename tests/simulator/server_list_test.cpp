@@ -6,9 +6,9 @@ using namespace simtest;
 namespace {
 
 std::vector<GUID> Classes(IOPCServerList* list, CATID category) {
-  Ref<IEnumGUID> e;
+  com_ptr<IEnumGUID> e;
   std::vector<GUID> out;
-  if (FAILED(list->EnumClassesOfCategories(1, &category, 0, nullptr, e.Out()))) return out;
+  if (FAILED(list->EnumClassesOfCategories(1, &category, 0, nullptr, e.put()))) return out;
   GUID g;
   ULONG fetched = 0;
   while (e->Next(1, &g, &fetched) == S_OK) out.push_back(g);
@@ -31,8 +31,8 @@ TEST(ServerList, ListsTheHostsClassesByCategory) {
   opcsim::Simulator sim(ThreeServers());
   ASSERT_EQ(S_OK, sim.RegistrationResult());
   {
-    Ref<IOPCServerList> list;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.OutVoid()));
+    com_ptr<IOPCServerList> list;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.put_void()));
     std::vector<GUID> da20 = Classes(list.get(), CATID_OPCDAServer20);
     ASSERT_EQ(2u, da20.size());
     EXPECT_TRUE(IsEqualGUID(CLSID_OpcSimDAServer, da20[0]));
@@ -65,11 +65,11 @@ TEST(ServerList, AHostWithoutTheComponentHasNoServerList) {
   opcsim::Options o;
   o.serverList = false;
   opcsim::Simulator sim(o);
-  Ref<IOPCServerList> list;
+  com_ptr<IOPCServerList> list;
   EXPECT_EQ(REGDB_E_CLASSNOTREG,
-            CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.OutVoid()));
-  Ref<IOPCServer> server;
-  EXPECT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.OutVoid()));
+            CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.put_void()));
+  com_ptr<IOPCServer> server;
+  EXPECT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.put_void()));
 }
 
 TEST(ServerList, EmptyCategoryEnumeratesNothing) {
@@ -77,11 +77,11 @@ TEST(ServerList, EmptyCategoryEnumeratesNothing) {
   opcsim::Options o;
   o.classes[0].categories = {CATID_OPCDAServer10};
   opcsim::Simulator sim(o);
-  Ref<IOPCServerList> list;
-  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.OutVoid()));
+  com_ptr<IOPCServerList> list;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList, list.put_void()));
   CATID category = CATID_OPCDAServer20;
-  Ref<IEnumGUID> e;
-  ASSERT_EQ(S_OK, list->EnumClassesOfCategories(1, &category, 0, nullptr, e.Out()));
+  com_ptr<IEnumGUID> e;
+  ASSERT_EQ(S_OK, list->EnumClassesOfCategories(1, &category, 0, nullptr, e.put()));
   GUID g;
   ULONG fetched = 5;
   EXPECT_EQ(S_FALSE, e->Next(1, &g, &fetched));

@@ -18,12 +18,10 @@ opcsim::Options StateSix() {
 class Status : public SimTest {};
 
 std::string SystemText(HRESULT hr) {
-  LPWSTR buffer = nullptr;
+  comown::local_mem<WCHAR> buffer;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  std::string text = opcsim::ToUtf8(buffer);
-  LocalFree(buffer);
-  return text;
+                 static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
+  return comown::to_utf8(buffer.get());
 }
 class OddStatus : public SimTest {
  protected:
@@ -34,9 +32,10 @@ class OddStatus : public SimTest {
 
 TEST_F(Status, ReportsVendorVersionStateAndTimes) {
   AddGroup("counted");
-  OPCSERVERSTATUS* status = nullptr;
-  ASSERT_EQ(S_OK, server_->GetStatus(&status));
-  EXPECT_EQ("Simulation OPC DA Server", Take(status->szVendorInfo));
+  comown::task_server_status holder;
+  ASSERT_EQ(S_OK, server_->GetStatus(holder.put()));
+  OPCSERVERSTATUS* status = holder.get();
+  EXPECT_EQ("Simulation OPC DA Server", comown::to_utf8(status->szVendorInfo));
   EXPECT_EQ(2, status->wMajorVersion);
   EXPECT_EQ(5, status->wMinorVersion);
   EXPECT_EQ(0, status->wBuildNumber);
@@ -44,23 +43,19 @@ TEST_F(Status, ReportsVendorVersionStateAndTimes) {
   EXPECT_EQ(1u, status->dwGroupCount);
   EXPECT_NE(0u, status->ftStartTime.dwHighDateTime);
   EXPECT_GE(status->ftCurrentTime.dwHighDateTime, status->ftStartTime.dwHighDateTime);
-  CoTaskMemFree(status);
 
   sim_.SetServerState(OPC_STATUS_SUSPENDED);
-  ASSERT_EQ(S_OK, server_->GetStatus(&status));
-  EXPECT_EQ(OPC_STATUS_SUSPENDED, status->dwServerState);
-  CoTaskMemFree(status->szVendorInfo);
-  CoTaskMemFree(status);
+  ASSERT_EQ(S_OK, server_->GetStatus(holder.put()));
+  EXPECT_EQ(OPC_STATUS_SUSPENDED, holder.get()->dwServerState);
 }
 
 TEST_F(OddStatus, ReportsAStateOutsideTheEnumeration) {
-  OPCSERVERSTATUS* status = nullptr;
-  ASSERT_EQ(S_OK, server_->GetStatus(&status));
-  EXPECT_EQ(6, static_cast<int>(status->dwServerState));
-  EXPECT_EQ("Acme Simulation", Take(status->szVendorInfo));
-  EXPECT_EQ(3, status->wMajorVersion);
-  EXPECT_EQ(42, status->wBuildNumber);
-  CoTaskMemFree(status);
+  comown::task_server_status status;
+  ASSERT_EQ(S_OK, server_->GetStatus(status.put()));
+  EXPECT_EQ(6, static_cast<int>(status.get()->dwServerState));
+  EXPECT_EQ("Acme Simulation", comown::to_utf8(status.get()->szVendorInfo));
+  EXPECT_EQ(3, status.get()->wMajorVersion);
+  EXPECT_EQ(42, status.get()->wBuildNumber);
 }
 
 TEST_F(Status, ErrorStringsAreTheStandardTextsOrTheSystemsOwn) {
@@ -84,35 +79,31 @@ TEST_F(Status, CommonInterfaceKeepsLocaleAndClientName) {
   ASSERT_EQ(S_OK, common_->GetLocaleID(&lcid));
   EXPECT_EQ(DWORD(LOCALE_SYSTEM_DEFAULT), lcid);
   DWORD count = 0;
-  LCID* ids = nullptr;
-  ASSERT_EQ(S_OK, common_->QueryAvailableLocaleIDs(&count, &ids));
+  comown::task_values<LCID> ids;
+  ASSERT_EQ(S_OK, common_->QueryAvailableLocaleIDs(&count, ids.put()));
   ASSERT_EQ(1u, count);
   EXPECT_EQ(0x0409u, ids[0]);
-  CoTaskMemFree(ids);
   EXPECT_EQ(S_OK, common_->SetClientName(OLESTR("TestClient")));
   EXPECT_EQ("TestClient", sim_.Calls().Last("IOPCCommon::SetClientName").Arg("name"));
 }
 
 TEST_F(Status, ItemPropertiesOneToSixAndTheDescription) {
   DWORD count = 0;
-  DWORD* ids = nullptr;
-  LPWSTR* descriptions = nullptr;
-  VARTYPE* types = nullptr;
+  comown::task_values<DWORD> ids;
+  comown::task_strings descriptions;
+  comown::task_values<VARTYPE> types;
   ASSERT_EQ(S_OK, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("Plant.Area1.Line1.Temperature")),
-                                                        &count, &ids, &descriptions, &types));
+                                                        &count, ids.put(), descriptions.put(), types.put()));
+  descriptions.set_size(count);
   ASSERT_EQ(7u, count);
   EXPECT_EQ(101u, ids[6]);
-  EXPECT_EQ("Item Canonical DataType", Take(descriptions[0]));
-  for (DWORD i = 1; i < count; ++i) CoTaskMemFree(descriptions[i]);
-  CoTaskMemFree(ids);
-  CoTaskMemFree(descriptions);
-  CoTaskMemFree(types);
+  EXPECT_EQ("Item Canonical DataType", comown::to_utf8(descriptions[0]));
 
   DWORD wanted[] = {1, 2, 3, 4, 5, 6, 101, 9999};
-  VARIANT* data = nullptr;
-  HRESULT* errors = nullptr;
+  comown::task_variants data(8);
+  comown::task_values<HRESULT> errors;
   ASSERT_EQ(S_FALSE, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.WriteOnly.Command")), 8, wanted,
-                                                    &data, &errors));
+                                                    data.put(), errors.put()));
   EXPECT_EQ(VT_I4, data[0].iVal);
   EXPECT_EQ(OPC_E_BADRIGHTS, errors[1]) << "a write-only value cannot be read";
   EXPECT_EQ(OPC_QUALITY_GOOD, data[2].iVal);
@@ -121,11 +112,8 @@ TEST_F(Status, ItemPropertiesOneToSixAndTheDescription) {
   EXPECT_EQ(VT_R4, data[5].vt);
   EXPECT_EQ(OPC_E_INVALID_PID, errors[6]) << "this item has no description";
   EXPECT_EQ(OPC_E_INVALID_PID, errors[7]);
-  for (int i = 0; i < 8; ++i) VariantClear(&data[i]);
-  CoTaskMemFree(data);
-  CoTaskMemFree(errors);
   EXPECT_EQ(OPC_E_UNKNOWNITEMID, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.None")), 1, wanted,
-                                                                &data, &errors));
-  EXPECT_EQ(OPC_E_INVALIDITEMID, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("")), &count, &ids,
-                                                                      &descriptions, &types));
+                                                                data.put(), errors.put()));
+  EXPECT_EQ(OPC_E_INVALIDITEMID, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("")), &count,
+                                                                      ids.put(), descriptions.put(), types.put()));
 }
