@@ -285,14 +285,32 @@ class Group final : public ComObject,
   friend class Point;
 };
 
-// ---- server list and class factory (server_list.cpp, registration.cpp) ----------
+// ---- server list, class objects and ProgIDs (server_list.cpp, class_objects.cpp, progids.cpp)
 
-// The classes registered on a host, shared by every server-list object there.
+// A server class of a simulator on a host, as the host's server list lists it.
 struct HostClass {
   std::shared_ptr<Core> core;
   std::size_t classIndex;
 };
+// The classes the simulators registered on a host, each class once.
 std::vector<HostClass> ClassesOnHost(const std::string& host);
+void AddHostClasses(const std::shared_ptr<Core>& core);
+void RemoveHostClasses(const Core& core);
 HRESULT CreateServerList(const std::string& host, std::shared_ptr<Core> core, REFIID riid, void** ppv);
+
+// The class index that stands for a simulator's server list.
+constexpr std::size_t kServerList = static_cast<std::size_t>(-1);
+// Serves `clsid` with the simulator's class (or its server list) on the host of
+// its options, from the calling thread's apartment: registers the class object,
+// or joins the one another simulator registered there, which this one now serves.
+HRESULT JoinClassObject(const std::shared_ptr<Core>& core, std::size_t classIndex, REFCLSID clsid,
+                        std::shared_ptr<SharedClassObject>* joined);
+// The simulator stops serving it; the last one revokes it (from the apartment that registered it).
+void LeaveClassObject(const std::shared_ptr<SharedClassObject>& joined, const Core& core);
+
+// Names `clsid` with the ProgID in the registry for as long as the simulator uses it.
+void UseProgId(const Core& core, const std::string& progId, REFCLSID clsid);
+// Ends the simulator's uses; a ProgID another simulator uses stays, naming that one's class.
+void DropProgIds(const Core& core);
 
 }  // namespace opcsim

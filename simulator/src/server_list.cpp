@@ -1,8 +1,9 @@
 // The server-list component: IOPCServerList over the server classes that
 // simulators registered on its host.
 //
-// A host has one server-list registration, whichever simulator made it first;
-// its calls are logged, and its fault rules read, in that simulator.
+// A server list's calls are logged, and its fault rules read, in the simulator
+// that served the class object when the client created it: the latest one on
+// the host, in the client's apartment, that has a server list.
 #include "objects.h"
 
 namespace opcsim {

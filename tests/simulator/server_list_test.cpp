@@ -1,4 +1,10 @@
-// The server-list component over the classes registered on a host.
+// The server-list component over the classes registered on a host, and the
+// registrations simulators share.
+#include <functional>
+#include <future>
+#include <memory>
+#include <thread>
+
 #include "sim_test.h"
 
 using namespace simtest;
@@ -14,6 +20,30 @@ std::vector<GUID> Classes(IOPCServerList* list, CATID category) {
   while (e->Next(1, &g, &fetched) == S_OK) out.push_back(g);
   return out;
 }
+
+// A simulator on a thread of its own, in an apartment that ends with it.
+class SimulatorThread {
+ public:
+  SimulatorThread() {
+    std::promise<void> started;
+    std::future<void> ready = started.get_future();
+    thread_ = std::thread([&started, stop = stop_.get_future()] {
+      ComScope com;
+      opcsim::Simulator sim;
+      started.set_value();
+      stop.wait();
+    });
+    ready.wait();
+  }
+  ~SimulatorThread() {
+    stop_.set_value();
+    thread_.join();
+  }
+
+ private:
+  std::promise<void> stop_;
+  std::thread thread_;
+};
 
 opcsim::Options ThreeServers() {
   opcsim::Options o;
@@ -86,4 +116,34 @@ TEST(ServerList, EmptyCategoryEnumeratesNothing) {
   ULONG fetched = 5;
   EXPECT_EQ(S_FALSE, e->Next(1, &g, &fetched));
   EXPECT_EQ(0u, fetched);
+}
+
+TEST(SharedRegistrations, TheSecondSimulatorKeepsItsClassProgIdAndServerListWhenTheFirstGoes) {
+  const struct {
+    const char* first;
+    std::function<std::shared_ptr<void>()> start;
+  } cases[] = {
+      {"in this apartment", [] { return std::make_shared<opcsim::Simulator>(); }},
+      {"in an apartment that ends with it", [] { return std::make_shared<SimulatorThread>(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    ComScope com;
+    {
+      std::shared_ptr<void> first = c.start();
+      opcsim::Simulator second;
+      first.reset();
+      CLSID clsid = CLSID_NULL;
+      EXPECT_EQ(S_OK, CLSIDFromProgID(OLESTR("OpcSim.DAServer.1"), &clsid));
+      EXPECT_TRUE(IsEqualCLSID(second.Clsid(), clsid));
+      com_ptr<IOPCServer> server;
+      EXPECT_EQ(S_OK, CoCreateInstance(second.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCServer, server.put_void()));
+      com_ptr<IOPCServerList> list;
+      ASSERT_EQ(S_OK, CoCreateInstance(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, IID_IOPCServerList,
+                                       list.put_void()));
+      EXPECT_EQ(1u, Classes(list.get(), CATID_OPCDAServer20).size());
+      EXPECT_EQ(1u, second.Calls().Count("IOPCServerList::EnumClassesOfCategories")) << "logged by the one left";
+    }
+    EXPECT_EQ(0, opcsim::LiveObjects());
+  }
 }
