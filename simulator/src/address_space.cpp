@@ -293,9 +293,9 @@ ItemState AddressSpace::Sample(std::uint32_t leaf) {
   return Current(leaf);
 }
 
-void AddressSpace::Store(std::uint32_t leaf, const VARIANT& value) {
+void AddressSpace::Store(std::uint32_t leaf, Variant value) {
   Slot& slot = slots_[SlotOf(leaf)];
-  slot.state.value = Variant(value);
+  slot.state.value = std::move(value);
   slot.state.quality = OPC_QUALITY_GOOD;
   slot.state.time = Now();
 }

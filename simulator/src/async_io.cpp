@@ -189,7 +189,7 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, D
 
 HRESULT Group::Refresh2(OPCDATASOURCE dwSource, DWORD dwTransactionID, DWORD* pdwCancelID) {
   MethodCall call = Begin("IOPCAsyncIO2::Refresh2");
-  call.Arg("source", std::string(SourceText(dwSource))).Num("transactionId", dwTransactionID).Begin();
+  call.Arg("source", SourceText(dwSource)).Num("transactionId", dwTransactionID).Begin();
   if (pdwCancelID) *pdwCancelID = 0;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!pdwCancelID || (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE)) return call.Return(E_INVALIDARG);
@@ -243,7 +243,7 @@ HRESULT Group::Cancel2(DWORD dwCancelID) {
 
 HRESULT Group::SetEnable(BOOL bEnable) {
   MethodCall call = Begin("IOPCAsyncIO2::SetEnable");
-  call.Arg("enable", Bool(bEnable)).Begin();
+  call.Flag("enable", bEnable).Begin();
   if (call.ShortCircuit()) return call.FaultResult();
   std::lock_guard<std::mutex> lock(core_->mutex);
   if (sinks.empty()) return call.Return(CONNECT_E_NOCONNECTION);

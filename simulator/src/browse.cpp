@@ -148,7 +148,7 @@ HRESULT Server::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
 
 HRESULT Server::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
   MethodCall call = Begin("IOPCBrowseServerAddressSpace::ChangeBrowsePosition");
-  call.Arg("direction", std::string(DirectionText(dwBrowseDirection))).Arg("name", szString).Begin();
+  call.Arg("direction", DirectionText(dwBrowseDirection)).Arg("name", szString).Begin();
   if (call.ShortCircuit()) return call.FaultResult();
   const wide_view name = comown::view(szString);
   std::lock_guard<std::mutex> lock(core_->mutex);
@@ -182,7 +182,7 @@ HRESULT Server::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWS
 HRESULT Server::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
                                  VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter, LPENUMSTRING* ppIEnumString) {
   MethodCall call = Begin("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
-  call.Arg("type", std::string(BrowseTypeText(dwBrowseFilterType)))
+  call.Arg("type", BrowseTypeText(dwBrowseFilterType))
       .Arg("filter", szFilterCriteria)
       .Num("dataType", vtDataTypeFilter)
       .Num("accessRights", dwAccessRightsFilter)

@@ -145,9 +145,9 @@ class SharedFactory final : public IClassFactory {
     MethodCall call(*core, "IClassFactory::CreateInstance");
     {
       std::lock_guard<std::mutex> lock(core->mutex);
-      call.Arg("clsid", GuidText(core->Class(index).clsid)).Arg("progid", core->Class(index).progId);
+      call.Guid("clsid", core->Class(index).clsid).Arg("progid", core->Class(index).progId);
     }
-    call.Arg("iid", InterfaceName(riid)).Begin();
+    call.Iid("iid", riid).Begin();
     if (!ppv) return call.Return(E_POINTER);
     *ppv = nullptr;
     if (call.ShortCircuit()) return call.FaultResult();

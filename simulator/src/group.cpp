@@ -18,10 +18,6 @@ wide_string GeneratedName(const ServerState& server, OPCHANDLE handle) {
   return name;
 }
 
-std::string OptionalText(const DWORD* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalText(const LONG* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalText(const FLOAT* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalBool(const BOOL* p) { return p ? Bool(*p) : std::string("null"); }
 
 }  // namespace
 
@@ -82,7 +78,7 @@ void Group::Reindex() {
 
 HRESULT Group::QueryInterface(REFIID riid, void** ppv) {
   MethodCall call = Begin("IUnknown::QueryInterface");
-  call.Arg("object", std::string("group")).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("object", "group").Iid("iid", riid).Begin();
   if (!ppv) return call.Return(E_POINTER);
   *ppv = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
@@ -146,12 +142,12 @@ HRESULT Group::GetState(DWORD* pUpdateRate, BOOL* pActive, LPWSTR* ppName, LONG*
 HRESULT Group::SetState(DWORD* pRequestedUpdateRate, DWORD* pRevisedUpdateRate, BOOL* pActive, LONG* pTimeBias,
                         FLOAT* pPercentDeadband, DWORD* pLCID, OPCHANDLE* phClientGroup) {
   MethodCall call = Begin("IOPCGroupStateMgt::SetState");
-  call.Arg("updateRate", OptionalText(pRequestedUpdateRate))
-      .Arg("active", OptionalBool(pActive))
-      .Arg("timeBias", OptionalText(pTimeBias))
-      .Arg("deadband", OptionalText(pPercentDeadband))
-      .Arg("lcid", OptionalText(pLCID))
-      .Arg("clientGroup", OptionalText(phClientGroup))
+  call.Optional("updateRate", pRequestedUpdateRate)
+      .OptionalFlag("active", pActive)
+      .Optional("timeBias", pTimeBias)
+      .Optional("deadband", pPercentDeadband)
+      .Optional("lcid", pLCID)
+      .Optional("clientGroup", phClientGroup)
       .Begin();
   if (call.ShortCircuit()) return call.FaultResult();
   if (pPercentDeadband && (*pPercentDeadband < 0.0f || *pPercentDeadband > 100.0f)) return call.Return(E_INVALIDARG);
@@ -184,7 +180,7 @@ HRESULT Group::SetName(LPCWSTR szName) {
 
 HRESULT Group::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCGroupStateMgt::CloneGroup");
-  call.Arg("name", szName).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("name", szName).Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppUnk) return call.Return(E_INVALIDARG);

@@ -7,20 +7,20 @@ namespace opcsim {
 
 namespace {
 
-struct DefLists {
-  std::vector<std::string> items, paths, clients, types, active;
-};
-
-DefLists Describe(const OPCITEMDEF* defs, DWORD count) {
-  DefLists l;
-  for (DWORD i = 0; defs && i < count; ++i) {
-    l.items.push_back(comown::to_utf8(defs[i].szItemID));
-    l.paths.push_back(comown::to_utf8(defs[i].szAccessPath));
-    l.clients.push_back(std::to_string(defs[i].hClient));
-    l.types.push_back(std::to_string(defs[i].vtRequestedDataType));
-    l.active.push_back(Bool(defs[i].bActive));
-  }
-  return l;
+// Logs the item definitions, one list per field.
+void Describe(MethodCall& call, const OPCITEMDEF* defs, DWORD count) {
+  auto each = [defs, count](auto field) {
+    return [defs, count, field] {
+      std::vector<std::string> texts;
+      for (DWORD i = 0; defs && i < count; ++i) texts.push_back(field(defs[i]));
+      return texts;
+    };
+  };
+  call.List("items", each([](const OPCITEMDEF& d) { return comown::to_utf8(d.szItemID); }))
+      .List("accessPaths", each([](const OPCITEMDEF& d) { return comown::to_utf8(d.szAccessPath); }))
+      .List("clientHandles", each([](const OPCITEMDEF& d) { return std::to_string(d.hClient); }))
+      .List("dataTypes", each([](const OPCITEMDEF& d) { return std::to_string(d.vtRequestedDataType); }))
+      .List("active", each([](const OPCITEMDEF& d) { return Bool(d.bActive); }));
 }
 
 // The per-item check shared by AddItems and ValidateItems (core locked).
@@ -47,14 +47,9 @@ HRESULT CheckItem(const AddressSpace& space, const MethodCall& call, const OPCIT
 HRESULT Group::AddOrValidate(bool add, DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppResults,
                              HRESULT** ppErrors) {
   MethodCall call = Begin(add ? "IOPCItemMgt::AddItems" : "IOPCItemMgt::ValidateItems");
-  DefLists lists = call.Recording() ? Describe(pItemArray, dwCount) : DefLists();
-  call.Num("count", dwCount)
-      .List("items", std::move(lists.items))
-      .List("accessPaths", std::move(lists.paths))
-      .List("clientHandles", std::move(lists.clients))
-      .List("dataTypes", std::move(lists.types))
-      .List("active", std::move(lists.active))
-      .Begin();
+  call.Num("count", dwCount);
+  Describe(call, pItemArray, dwCount);
+  call.Begin();
   if (ppResults) *ppResults = nullptr;
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
@@ -149,7 +144,7 @@ HRESULT Group::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppError
 
 HRESULT Group::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemMgt::SetActiveState");
-  call.Num("count", dwCount).Handles("handles", phServer, dwCount).Arg("active", Bool(bActive)).Begin();
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).Flag("active", bActive).Begin();
   return ForEachHandle(*this, call, dwCount, phServer, ppErrors, [&](DWORD, GroupItem& item) {
     item.active = bActive != FALSE;
     return S_OK;
@@ -174,9 +169,12 @@ HRESULT Group::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* p
 
 HRESULT Group::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pRequestedDatatypes, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemMgt::SetDatatypes");
-  std::vector<std::string> types;
-  for (DWORD i = 0; pRequestedDatatypes && i < dwCount; ++i) types.push_back(std::to_string(pRequestedDatatypes[i]));
-  call.Num("count", dwCount).Handles("handles", phServer, dwCount).List("dataTypes", types).Begin();
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).List("dataTypes", [&] {
+    std::vector<std::string> types;
+    for (DWORD i = 0; pRequestedDatatypes && i < dwCount; ++i) types.push_back(std::to_string(pRequestedDatatypes[i]));
+    return types;
+  });
+  call.Begin();
   if (!pRequestedDatatypes && !call.ShortCircuit()) {
     if (ppErrors) *ppErrors = nullptr;
     return call.Return(E_INVALIDARG);
@@ -194,7 +192,7 @@ HRESULT Group::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pReques
 
 HRESULT Group::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCItemMgt::CreateEnumerator");
-  call.Arg("iid", InterfaceName(riid)).Begin();
+  call.Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (!ppUnk) return call.Return(E_INVALIDARG);
   bool empty = call.WantsEmpty();

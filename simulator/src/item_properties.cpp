@@ -72,7 +72,7 @@ HRESULT Server::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD
 HRESULT Server::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, VARIANT** ppvData,
                                   HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemProperties::GetItemProperties");
-  call.Arg("item", szItemID).Num("count", dwCount).List("properties", IdList(pdwPropertyIDs, dwCount)).Begin();
+  call.Arg("item", szItemID).Num("count", dwCount).List("properties", [&] { return IdList(pdwPropertyIDs, dwCount); }).Begin();
   if (ppvData) *ppvData = nullptr;
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
@@ -144,7 +144,7 @@ HRESULT Server::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwProp
 HRESULT Server::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, LPWSTR** ppszNewItemIDs,
                               HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemProperties::LookupItemIDs");
-  call.Arg("item", szItemID).Num("count", dwCount).List("properties", IdList(pdwPropertyIDs, dwCount)).Begin();
+  call.Arg("item", szItemID).Num("count", dwCount).List("properties", [&] { return IdList(pdwPropertyIDs, dwCount); }).Begin();
   if (ppszNewItemIDs) *ppszNewItemIDs = nullptr;
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();

@@ -12,8 +12,6 @@ LONG LocalTimeBias() {
   return GetTimeZoneInformation(&tz) == TIME_ZONE_ID_INVALID ? 0 : tz.Bias;
 }
 
-std::string OptionalText(const LONG* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalText(const FLOAT* p) { return p ? std::to_string(*p) : std::string("null"); }
 
 }  // namespace
 
@@ -56,7 +54,7 @@ MethodCall Server::Begin(const char* method) {
 
 HRESULT Server::QueryInterface(REFIID riid, void** ppv) {
   MethodCall call = Begin("IUnknown::QueryInterface");
-  call.Arg("object", std::string("server")).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("object", "server").Iid("iid", riid).Begin();
   if (!ppv) return call.Return(E_POINTER);
   *ppv = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
@@ -85,13 +83,13 @@ HRESULT Server::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRa
                          DWORD* pRevisedUpdateRate, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCServer::AddGroup");
   call.Arg("name", szName)
-      .Arg("active", Bool(bActive))
+      .Flag("active", bActive)
       .Num("updateRate", dwRequestedUpdateRate)
       .Num("clientGroup", hClientGroup)
-      .Arg("timeBias", OptionalText(pTimeBias))
-      .Arg("deadband", OptionalText(pPercentDeadband))
+      .Optional("timeBias", pTimeBias)
+      .Optional("deadband", pPercentDeadband)
       .Num("lcid", dwLCID)
-      .Arg("iid", InterfaceName(riid))
+      .Iid("iid", riid)
       .Begin();
   if (phServerGroup) *phServerGroup = 0;
   if (pRevisedUpdateRate) *pRevisedUpdateRate = 0;
@@ -133,7 +131,7 @@ HRESULT Server::ErrorStringFor(MethodCall& call, HRESULT code, LPWSTR* ppString)
 
 HRESULT Server::GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR* ppString) {
   MethodCall call = Begin("IOPCServer::GetErrorString");
-  call.Arg("error", Hex(dwError)).Num("lcid", dwLocale).Begin();
+  call.Hex("error", dwError).Num("lcid", dwLocale).Begin();
   if (ppString) *ppString = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppString || !IsSupportedLocale(dwLocale)) return call.Return(E_INVALIDARG);
@@ -142,7 +140,7 @@ HRESULT Server::GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR* ppString)
 
 HRESULT Server::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCServer::GetGroupByName");
-  call.Arg("name", szName).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("name", szName).Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!szName || !ppUnk) return call.Return(E_INVALIDARG);
@@ -184,7 +182,7 @@ HRESULT Server::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
 
 HRESULT Server::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
   MethodCall call = Begin("IOPCServer::RemoveGroup");
-  call.Num("handle", hServerGroup).Arg("force", Bool(bForce)).Begin();
+  call.Num("handle", hServerGroup).Flag("force", bForce).Begin();
   if (call.ShortCircuit()) return call.FaultResult();
   com_ptr<Group> removed;
   {
@@ -205,7 +203,7 @@ HRESULT Server::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
 
 HRESULT Server::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCServer::CreateGroupEnumerator");
-  call.Num("scope", dwScope).Arg("iid", InterfaceName(riid)).Begin();
+  call.Num("scope", dwScope).Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (!ppUnk || dwScope < OPC_ENUM_PRIVATE_CONNECTIONS || dwScope > OPC_ENUM_ALL) return call.Return(E_INVALIDARG);
   bool empty = call.WantsEmpty();
@@ -272,7 +270,7 @@ HRESULT Server::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
 
 HRESULT Server::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
   MethodCall call = Begin("IOPCCommon::GetErrorString");
-  call.Arg("error", Hex(dwError)).Begin();
+  call.Hex("error", dwError).Begin();
   if (ppString) *ppString = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppString) return call.Return(E_INVALIDARG);

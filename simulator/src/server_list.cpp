@@ -29,7 +29,7 @@ class ServerList final : public ComObject, public IOPCServerList {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     MethodCall call(*core_, "IUnknown::QueryInterface");
-    call.Arg("object", std::string("serverlist")).Arg("iid", InterfaceName(riid)).Begin();
+    call.Arg("object", "serverlist").Iid("iid", riid).Begin();
     if (!ppv) return call.Return(E_POINTER);
     *ppv = nullptr;
     if (call.ShortCircuit()) return call.FaultResult();
@@ -44,8 +44,8 @@ class ServerList final : public ComObject, public IOPCServerList {
   HRESULT STDMETHODCALLTYPE EnumClassesOfCategories(ULONG cImplemented, CATID rgcatidImpl[], ULONG cRequired,
                                                     CATID rgcatidReq[], IEnumGUID** ppenumClsid) override {
     MethodCall call(*core_, "IOPCServerList::EnumClassesOfCategories");
-    call.List("implemented", CategoryList(cImplemented, rgcatidImpl))
-        .List("required", CategoryList(cRequired, rgcatidReq))
+    call.List("implemented", [&] { return CategoryList(cImplemented, rgcatidImpl); })
+        .List("required", [&] { return CategoryList(cRequired, rgcatidReq); })
         .Begin();
     if (ppenumClsid) *ppenumClsid = nullptr;
     if (call.WantsEmpty() && ppenumClsid) {
@@ -72,7 +72,7 @@ class ServerList final : public ComObject, public IOPCServerList {
 
   HRESULT STDMETHODCALLTYPE GetClassDetails(REFCLSID clsid, LPOLESTR* ppszProgID, LPOLESTR* ppszUserType) override {
     MethodCall call(*core_, "IOPCServerList::GetClassDetails");
-    call.Arg("clsid", GuidText(clsid)).Begin();
+    call.Guid("clsid", clsid).Begin();
     if (ppszProgID) *ppszProgID = nullptr;
     if (ppszUserType) *ppszUserType = nullptr;
     if (call.ShortCircuit()) return call.FaultResult();

@@ -17,7 +17,7 @@ HRESULT StoreConverted(AddressSpace& space, std::uint32_t leaf, const VARIANT& v
   HRESULT hr = ConvertValue(value, space.LeafType(leaf), converted.put());
   if (hr == DISP_E_OVERFLOW) return OPC_E_RANGE;
   if (FAILED(hr)) return OPC_E_BADTYPE;
-  space.Store(leaf, *converted);
+  space.Store(leaf, std::move(converted));
   return S_OK;
 }
 
@@ -47,7 +47,7 @@ HRESULT ReadItem(Core& core, const Group& group, const GroupItem& item, OPCDATAS
 HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, OPCITEMSTATE** ppItemValues,
                     HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCSyncIO::Read");
-  call.Arg("source", std::string(dwSource == OPC_DS_CACHE ? "cache" : dwSource == OPC_DS_DEVICE ? "device" : "invalid"))
+  call.Arg("source", dwSource == OPC_DS_CACHE ? "cache" : dwSource == OPC_DS_DEVICE ? "device" : "invalid")
       .Num("count", dwCount)
       .Handles("handles", phServer, dwCount)
       .Begin();

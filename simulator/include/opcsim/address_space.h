@@ -107,7 +107,7 @@ class AddressSpace {
   // Samples now: signals advance, other values keep their value and get the time.
   ItemState Sample(std::uint32_t leaf);
   // Stores a value already converted to the canonical type, quality good, time now.
-  void Store(std::uint32_t leaf, const VARIANT& value);
+  void Store(std::uint32_t leaf, Variant value);
   void SetQuality(std::uint32_t leaf, WORD quality);
   const std::string& Description(std::uint32_t leaf) const;
   std::vector<comown::wide_string> AccessPaths(std::uint32_t leaf) const;
