@@ -44,6 +44,11 @@ class ComScope {
 
 // Takes a task-memory string the server handed out and gives its UTF-8 text.
 std::string Take(LPWSTR text);
+// The first n elements of a server's array of handles, errors or types; none without an array.
+template <class T>
+std::vector<T> Values(const comown::task_values<T>& values, std::size_t n) {
+  return values ? std::vector<T>(values.get(), values.get() + n) : std::vector<T>();
+}
 std::vector<std::string> ReadAll(IEnumString* e);  // one Next(1) at a time
 
 // A started simulator with one activated server (all four interfaces).

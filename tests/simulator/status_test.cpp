@@ -1,13 +1,13 @@
-// Server status, error texts and the common interface.
+// Server status, error texts, the common interface and item properties.
 #include "sim_test.h"
 
 using namespace simtest;
 
 namespace {
 
-opcsim::Options StateSix() {
+opcsim::Options Acme() {
   opcsim::Options o;
-  o.classes[0].state = 6;
+  o.classes[0].state = 6;  // outside the enumeration
   o.classes[0].vendor = "Acme Simulation";
   o.classes[0].majorVersion = 3;
   o.classes[0].minorVersion = 1;
@@ -15,7 +15,10 @@ opcsim::Options StateSix() {
   return o;
 }
 
-class Status : public SimTest {};
+class Status : public SimTest {
+ protected:
+  Status() : SimTest(Acme()) {}
+};
 
 std::string SystemText(HRESULT hr) {
   comown::local_mem<WCHAR> buffer;
@@ -23,39 +26,25 @@ std::string SystemText(HRESULT hr) {
                  static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
   return comown::to_utf8(buffer.get());
 }
-class OddStatus : public SimTest {
- protected:
-  OddStatus() : SimTest(StateSix()) {}
-};
 
 }  // namespace
 
-TEST_F(Status, ReportsVendorVersionStateAndTimes) {
+TEST_F(Status, ReportsTheClassVendorVersionAndStateWithGroupsAndTimes) {
   AddGroup("counted");
-  comown::task_server_status holder;
-  ASSERT_EQ(S_OK, server_->GetStatus(holder.put()));
-  OPCSERVERSTATUS* status = holder.get();
-  EXPECT_EQ("Simulation OPC DA Server", comown::to_utf8(status->szVendorInfo));
-  EXPECT_EQ(2, status->wMajorVersion);
-  EXPECT_EQ(5, status->wMinorVersion);
-  EXPECT_EQ(0, status->wBuildNumber);
-  EXPECT_EQ(OPC_STATUS_RUNNING, status->dwServerState);
-  EXPECT_EQ(1u, status->dwGroupCount);
-  EXPECT_NE(0u, status->ftStartTime.dwHighDateTime);
-  EXPECT_GE(status->ftCurrentTime.dwHighDateTime, status->ftStartTime.dwHighDateTime);
-
-  sim_.SetServerState(OPC_STATUS_SUSPENDED);
-  ASSERT_EQ(S_OK, server_->GetStatus(holder.put()));
-  EXPECT_EQ(OPC_STATUS_SUSPENDED, holder.get()->dwServerState);
-}
-
-TEST_F(OddStatus, ReportsAStateOutsideTheEnumeration) {
   comown::task_server_status status;
   ASSERT_EQ(S_OK, server_->GetStatus(status.put()));
-  EXPECT_EQ(6, static_cast<int>(status.get()->dwServerState));
-  EXPECT_EQ("Acme Simulation", comown::to_utf8(status.get()->szVendorInfo));
-  EXPECT_EQ(3, status.get()->wMajorVersion);
-  EXPECT_EQ(42, status.get()->wBuildNumber);
+  const OPCSERVERSTATUS& s = *status.get();
+  EXPECT_EQ("Acme Simulation", comown::to_utf8(s.szVendorInfo));
+  EXPECT_EQ(3, s.wMajorVersion);
+  EXPECT_EQ(1, s.wMinorVersion);
+  EXPECT_EQ(42, s.wBuildNumber);
+  EXPECT_EQ(6, static_cast<int>(s.dwServerState));
+  EXPECT_EQ(1u, s.dwGroupCount);
+  EXPECT_NE(0u, s.ftStartTime.dwHighDateTime);
+  EXPECT_GE(s.ftCurrentTime.dwHighDateTime, s.ftStartTime.dwHighDateTime);
+  sim_.SetServerState(OPC_STATUS_SUSPENDED);
+  ASSERT_EQ(S_OK, server_->GetStatus(status.put()));
+  EXPECT_EQ(OPC_STATUS_SUSPENDED, status.get()->dwServerState);
 }
 
 TEST_F(Status, ErrorStringsAreTheStandardTextsOrTheSystemsOwn) {
@@ -70,10 +59,8 @@ TEST_F(Status, ErrorStringsAreTheStandardTextsOrTheSystemsOwn) {
   EXPECT_EQ("The item's access rights do not allow the operation.", Take(text));
 }
 
-TEST_F(Status, CommonInterfaceKeepsLocaleAndClientName) {
+TEST_F(Status, CommonInterfaceKeepsTheLocale) {
   LCID lcid = 0;
-  ASSERT_EQ(S_OK, common_->GetLocaleID(&lcid));
-  EXPECT_EQ(0x0409u, lcid);
   EXPECT_EQ(E_INVALIDARG, common_->SetLocaleID(0x0407));
   EXPECT_EQ(S_OK, common_->SetLocaleID(LOCALE_SYSTEM_DEFAULT));
   ASSERT_EQ(S_OK, common_->GetLocaleID(&lcid));
@@ -81,39 +68,49 @@ TEST_F(Status, CommonInterfaceKeepsLocaleAndClientName) {
   DWORD count = 0;
   comown::task_values<LCID> ids;
   ASSERT_EQ(S_OK, common_->QueryAvailableLocaleIDs(&count, ids.put()));
-  ASSERT_EQ(1u, count);
-  EXPECT_EQ(0x0409u, ids[0]);
-  EXPECT_EQ(S_OK, common_->SetClientName(OLESTR("TestClient")));
-  EXPECT_EQ("TestClient", sim_.Calls().Last("IOPCCommon::SetClientName").Arg("name"));
+  EXPECT_EQ(std::vector<LCID>{0x0409}, std::vector<LCID>(ids.get(), ids.get() + count));
 }
 
 TEST_F(Status, ItemPropertiesOneToSixAndTheDescription) {
   DWORD count = 0;
   comown::task_values<DWORD> ids;
-  comown::task_strings descriptions;
+  comown::task_strings texts;
   comown::task_values<VARTYPE> types;
   ASSERT_EQ(S_OK, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("Plant.Area1.Line1.Temperature")),
-                                                        &count, ids.put(), descriptions.put(), types.put()));
-  descriptions.set_size(count);
+                                                        &count, ids.put(), texts.put(), types.put()));
+  texts.set_size(count);
   ASSERT_EQ(7u, count);
   EXPECT_EQ(101u, ids[6]);
-  EXPECT_EQ("Item Canonical DataType", comown::to_utf8(descriptions[0]));
+  EXPECT_EQ("Item Canonical DataType", comown::to_utf8(texts[0]));
 
-  DWORD wanted[] = {1, 2, 3, 4, 5, 6, 101, 9999};
-  comown::task_variants data(8);
+  const struct {
+    const char* item;
+    DWORD property;
+    HRESULT error;
+    const char* text;
+  } cases[] = {
+      {"Plant.WriteOnly.Command", OPC_PROP_CDT, S_OK, "3"},
+      {"Plant.WriteOnly.Command", OPC_PROP_VALUE, OPC_E_BADRIGHTS, ""},
+      {"Plant.Area1.Line1.Speed", OPC_PROP_VALUE, S_OK, "1200"},
+      {"Plant.WriteOnly.Command", OPC_PROP_QUALITY, S_OK, "192"},
+      {"Plant.WriteOnly.Command", OPC_PROP_RIGHTS, S_OK, "2"},
+      {"Plant.WriteOnly.Command", OPC_PROP_SCANRATE, S_OK, "10"},
+      {"Plant.WriteOnly.Command", 101, OPC_E_INVALID_PID, ""},
+      {"Plant.Area1.Line1.Temperature", 101, S_OK, "Line 1 temperature"},
+      {"Plant.WriteOnly.Command", 9999, OPC_E_INVALID_PID, ""},
+  };
+  comown::task_variants data(1);
   comown::task_values<HRESULT> errors;
-  ASSERT_EQ(S_FALSE, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.WriteOnly.Command")), 8, wanted,
-                                                    data.put(), errors.put()));
-  EXPECT_EQ(VT_I4, data[0].iVal);
-  EXPECT_EQ(OPC_E_BADRIGHTS, errors[1]) << "a write-only value cannot be read";
-  EXPECT_EQ(OPC_QUALITY_GOOD, data[2].iVal);
-  EXPECT_EQ(VT_DATE, data[3].vt);
-  EXPECT_EQ(OPC_WRITEABLE, data[4].lVal);
-  EXPECT_EQ(VT_R4, data[5].vt);
-  EXPECT_EQ(OPC_E_INVALID_PID, errors[6]) << "this item has no description";
-  EXPECT_EQ(OPC_E_INVALID_PID, errors[7]);
-  EXPECT_EQ(OPC_E_UNKNOWNITEMID, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.None")), 1, wanted,
+  for (const auto& c : cases) {
+    DWORD property = c.property;
+    ASSERT_EQ(SUCCEEDED(c.error) ? S_OK : S_FALSE,
+              properties_->GetItemProperties(comown::to_wide(c.item).data(), 1, &property, data.put(), errors.put()));
+    EXPECT_EQ(c.error, errors[0]) << c.property;
+    EXPECT_EQ(c.text, opcsim::variant::Text(data[0])) << c.property;
+  }
+  DWORD cdt = OPC_PROP_CDT;
+  EXPECT_EQ(OPC_E_UNKNOWNITEMID, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.None")), 1, &cdt,
                                                                 data.put(), errors.put()));
   EXPECT_EQ(OPC_E_INVALIDITEMID, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("")), &count,
-                                                                      ids.put(), descriptions.put(), types.put()));
+                                                                      ids.put(), texts.put(), types.put()));
 }
