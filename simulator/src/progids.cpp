@@ -1,6 +1,8 @@
 // ProgIDs of the simulators' classes in the system's registry, shared by the
 // simulators that use them: a ProgID names the class of the latest simulator
-// that uses it and goes from the registry with the last one.
+// that uses it and goes from the registry with the last one. On Windows the
+// registry is the user's, shared with every process (test programs run in
+// parallel), so there the last process that uses a ProgID removes it.
 #include <algorithm>
 #include <map>
 
@@ -85,12 +87,75 @@ void Unregister(const std::string& progId, REFCLSID clsid) {
   DeleteProgId(HKEY_CURRENT_USER, ClassesKey(), name, guid);
   if (SystemKnows(progId, clsid)) DeleteProgId(HKEY_CLASSES_ROOT, wide_string(), name, guid);
 }
+
+struct HandleTraits {
+  using pointer = HANDLE;
+  static void close(HANDLE handle) noexcept { CloseHandle(handle); }
+};
+
+// Held while a process counts its use of a ProgID; every simulator process
+// opens the same mutex.
+class ProcessesLock {
+ public:
+  ProcessesLock() : mutex_(CreateMutexW(nullptr, FALSE, OLESTR("Local\\OpcSimProgIds"))) {
+    if (mutex_) WaitForSingleObject(mutex_.get(), INFINITE);
+  }
+  ~ProcessesLock() {
+    if (mutex_) ReleaseMutex(mutex_.get());
+  }
+  ProcessesLock(const ProcessesLock&) = delete;
+  ProcessesLock& operator=(const ProcessesLock&) = delete;
+
+ private:
+  comown::unique_resource<HandleTraits> mutex_;
+};
+
+// The number of processes that use the ProgID, kept beside its keys.
+const WCHAR* const kProcesses = OLESTR("OpcSimProcesses");
+
+DWORD Processes(const wide_string& progId) {
+  DWORD count = 0, size = sizeof count;
+  if (RegGetValueW(HKEY_CURRENT_USER, (ClassesKey() + progId).c_str(), kProcesses, RRF_RT_REG_DWORD, nullptr, &count,
+                   &size) != ERROR_SUCCESS)
+    return 0;
+  return count;
+}
+
+void SetProcesses(const wide_string& progId, DWORD count) {
+  RegistryKey h;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, (ClassesKey() + progId).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, h.put(),
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExW(h.get(), kProcesses, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&count), sizeof count);
+}
+
+// The first use of the ProgID in this process, and the last.
+void Acquire(const std::string& progId, REFCLSID clsid) {
+  ProcessesLock lock;
+  const wide_string name = comown::to_wide(progId);
+  Register(progId, clsid);
+  SetProcesses(name, Processes(name) + 1);
+}
+
+void Release(const std::string& progId, REFCLSID clsid) {
+  ProcessesLock lock;
+  const wide_string name = comown::to_wide(progId);
+  const DWORD processes = Processes(name);
+  if (processes > 1)
+    SetProcesses(name, processes - 1);
+  else
+    Unregister(progId, clsid);
+}
 #else
 void Register(const std::string& progId, REFCLSID clsid) {
   NativeComRegisterProgID(comown::to_wide(progId).c_str(), clsid);
 }
 
 void Unregister(const std::string& progId, REFCLSID) { NativeComUnregisterProgID(comown::to_wide(progId).c_str()); }
+
+// The registry is this process's own.
+void Acquire(const std::string& progId, REFCLSID clsid) { Register(progId, clsid); }
+void Release(const std::string& progId, REFCLSID clsid) { Unregister(progId, clsid); }
 #endif
 
 }  // namespace
@@ -98,9 +163,11 @@ void Unregister(const std::string& progId, REFCLSID) { NativeComUnregisterProgID
 void UseProgId(const Core& core, const std::string& progId, REFCLSID clsid) {
   std::lock_guard<std::mutex> lock(ProgIdsMutex());
   std::vector<ProgIdUse>& uses = ProgIds()[Folded(progId)];
-  const bool changes = uses.empty() || !IsEqualCLSID(uses.back().clsid, clsid);
+  if (uses.empty())
+    Acquire(progId, clsid);
+  else if (!IsEqualCLSID(uses.back().clsid, clsid))
+    Register(progId, clsid);
   uses.push_back(ProgIdUse{&core, clsid});
-  if (changes) Register(progId, clsid);
 }
 
 void DropProgIds(const Core& core) {
@@ -114,7 +181,7 @@ void DropProgIds(const Core& core) {
     const CLSID named = uses.back().clsid;
     uses.erase(std::next(mine).base());
     if (uses.empty()) {
-      Unregister(cls.progId, named);
+      Release(cls.progId, named);
       ProgIds().erase(entry);
     } else if (!IsEqualCLSID(uses.back().clsid, named)) {
       Register(cls.progId, uses.back().clsid);
