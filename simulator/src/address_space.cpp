@@ -11,7 +11,7 @@ AddressSpace::AddressSpace(WCHAR separator) : separator_(separator), created_(No
   branches_.emplace_back();  // the root: no parent, no name
 }
 
-AddressSpace::Name AddressSpace::Intern(const WString& text) {
+AddressSpace::Name AddressSpace::Intern(wide_view text) {
   Name n;
   n.offset = static_cast<std::uint32_t>(pool_.size());
   n.length = static_cast<std::uint32_t>(text.size());
@@ -19,7 +19,7 @@ AddressSpace::Name AddressSpace::Intern(const WString& text) {
   return n;
 }
 
-int AddressSpace::Compare(const Name& name, const WString& text) const {
+int AddressSpace::Compare(const Name& name, wide_view text) const {
   std::size_t n = std::min<std::size_t>(name.length, text.size());
   for (std::size_t i = 0; i < n; ++i) {
     WCHAR a = pool_[name.offset + i], b = text[i];
@@ -45,26 +45,26 @@ void AddressSpace::Index(const Branch& b) const {
   b.indexed = true;
 }
 
-std::uint32_t AddressSpace::FindChildBranch(std::uint32_t branch, const WString& name) const {
+std::uint32_t AddressSpace::FindChildBranch(std::uint32_t branch, wide_view name) const {
   const Branch& b = branches_[branch];
   Index(b);
   auto it = std::lower_bound(b.branchIndex.begin(), b.branchIndex.end(), name,
-                             [&](std::uint32_t x, const WString& n) { return Compare(branches_[x].name, n) < 0; });
+                             [&](std::uint32_t x, wide_view n) { return Compare(branches_[x].name, n) < 0; });
   if (it != b.branchIndex.end() && Compare(branches_[*it].name, name) == 0) return *it;
   return kNone;
 }
 
-std::uint32_t AddressSpace::FindChildLeaf(std::uint32_t branch, const WString& name) const {
+std::uint32_t AddressSpace::FindChildLeaf(std::uint32_t branch, wide_view name) const {
   const Branch& b = branches_[branch];
   Index(b);
   auto nameOf = [this](std::uint32_t x) { return Name{leaves_[x].nameOffset, leaves_[x].nameLength}; };
   auto it = std::lower_bound(b.leafIndex.begin(), b.leafIndex.end(), name,
-                             [&](std::uint32_t x, const WString& n) { return Compare(nameOf(x), n) < 0; });
+                             [&](std::uint32_t x, wide_view n) { return Compare(nameOf(x), n) < 0; });
   if (it != b.leafIndex.end() && Compare(nameOf(*it), name) == 0) return *it;
   return kNone;
 }
 
-std::uint32_t AddressSpace::AddBranch(std::uint32_t parent, const WString& name) {
+std::uint32_t AddressSpace::AddBranch(std::uint32_t parent, wide_view name) {
   std::uint32_t existing = FindChildBranch(parent, name);
   if (existing != kNone) return existing;
   Branch b;
@@ -77,44 +77,46 @@ std::uint32_t AddressSpace::AddBranch(std::uint32_t parent, const WString& name)
   if (p.indexed) {
     // Keep the index sorted instead of rebuilding it: loaders add one by one.
     auto at = std::lower_bound(p.branchIndex.begin(), p.branchIndex.end(), name,
-                               [&](std::uint32_t x, const WString& n) { return Compare(branches_[x].name, n) < 0; });
+                               [&](std::uint32_t x, wide_view n) { return Compare(branches_[x].name, n) < 0; });
     p.branchIndex.insert(at, index);
   }
   return index;
 }
 
-static std::vector<WString> SplitPath(const WString& path, WCHAR separator) {
-  std::vector<WString> parts;
-  WString current;
-  for (WCHAR c : path) {
-    if (c == separator) {
-      parts.push_back(current);
-      current.clear();
-    } else {
-      current.push_back(c);
-    }
+namespace {
+
+// Calls visit(part) for each element of a path, empty ones included; stops
+// early when visit returns false.
+template <class Visit>
+bool ForEachPart(wide_view path, WCHAR separator, Visit visit) {
+  for (std::size_t start = 0;;) {
+    std::size_t cut = path.find(separator, start);
+    if (!visit(path.substr(start, cut == wide_view::npos ? wide_view::npos : cut - start))) return false;
+    if (cut == wide_view::npos) return true;
+    start = cut + 1;
   }
-  parts.push_back(current);
-  return parts;
 }
 
-bool AddressSpace::IsWellFormed(const WString& itemId) const {
+}  // namespace
+
+bool AddressSpace::IsWellFormed(wide_view itemId) const {
   if (itemId.empty()) return false;
   for (WCHAR c : itemId)
     if (c < 0x20) return false;
-  for (const WString& part : SplitPath(itemId, separator_))
-    if (part.empty()) return false;
-  return true;
+  return ForEachPart(itemId, separator_, [](wide_view part) { return !part.empty(); });
 }
 
 std::uint32_t AddressSpace::AddBranchPath(const std::string& path) {
   std::uint32_t branch = kRoot;
   if (path.empty()) return branch;
-  for (const WString& part : SplitPath(ToWide(path), separator_)) branch = AddBranch(branch, part);
+  ForEachPart(comown::to_wide(path), separator_, [&](wide_view part) {
+    branch = AddBranch(branch, part);
+    return true;
+  });
   return branch;
 }
 
-std::uint32_t AddressSpace::AddPlainLeaf(std::uint32_t branch, const WString& name, VARTYPE type, DWORD access) {
+std::uint32_t AddressSpace::AddPlainLeaf(std::uint32_t branch, wide_view name, VARTYPE type, DWORD access) {
   Name n = Intern(name);
   auto index = static_cast<std::uint32_t>(leaves_.size());
   leaves_.push_back(Leaf{branch, n.offset, static_cast<std::uint16_t>(n.length), type,
@@ -124,12 +126,12 @@ std::uint32_t AddressSpace::AddPlainLeaf(std::uint32_t branch, const WString& na
   return index;
 }
 
-std::uint32_t AddressSpace::AddLeaf(std::uint32_t branch, const WString& name, const ItemSpec& spec) {
+std::uint32_t AddressSpace::AddLeaf(std::uint32_t branch, wide_view name, const ItemSpec& spec) {
   if (FindChildLeaf(branch, name) != kNone) return kNone;
   Branch& b = branches_[branch];
   auto nameOf = [this](std::uint32_t x) { return Name{leaves_[x].nameOffset, leaves_[x].nameLength}; };
   auto at = std::lower_bound(b.leafIndex.begin(), b.leafIndex.end(), name,
-                             [&](std::uint32_t x, const WString& n) { return Compare(nameOf(x), n) < 0; });
+                             [&](std::uint32_t x, wide_view n) { return Compare(nameOf(x), n) < 0; });
   std::size_t position = static_cast<std::size_t>(at - b.leafIndex.begin());
   std::uint32_t leaf = AddPlainLeaf(branch, name, spec.type, spec.access);
   Branch& after = branches_[branch];
@@ -144,7 +146,7 @@ std::uint32_t AddressSpace::AddLeaf(std::uint32_t branch, const WString& name, c
   slot.signal = spec.signal;
   slot.random = 0x9E3779B97F4A7C15ull ^ leaf;
   slot.description = spec.description;
-  for (const std::string& p : spec.accessPaths) slot.accessPaths.push_back(ToWide(p));
+  for (const std::string& p : spec.accessPaths) slot.accessPaths.push_back(comown::to_wide(p));
   return leaf;
 }
 
@@ -153,20 +155,25 @@ bool AddressSpace::AddItem(const std::string& itemId, const ItemSpec& spec, std:
     if (error) *error = why;
     return false;
   };
-  WString id = ToWide(itemId);
+  wide_string id = comown::to_wide(itemId);
   if (!IsWellFormed(id)) return fail("malformed item ID '" + itemId + "'");
   if (!IsSupportedType(spec.type)) return fail("unsupported type for '" + itemId + "'");
   ItemSpec checked = spec;
   if (!spec.value.empty() && spec.value.vt() != spec.type) {
     Variant converted;
-    if (FAILED(ConvertValue(*spec.value, spec.type, converted.get())))
+    if (FAILED(ConvertValue(*spec.value, spec.type, converted.put())))
       return fail("value of '" + itemId + "' does not convert to its type");
     checked.value = converted;
   }
-  std::vector<WString> parts = SplitPath(id, separator_);
+  const std::size_t cut = id.rfind(separator_);
   std::uint32_t branch = kRoot;
-  for (std::size_t i = 0; i + 1 < parts.size(); ++i) branch = AddBranch(branch, parts[i]);
-  if (AddLeaf(branch, parts.back(), checked) == kNone) return fail("duplicate item ID '" + itemId + "'");
+  if (cut != wide_string::npos)
+    ForEachPart(wide_view(id).substr(0, cut), separator_, [&](wide_view part) {
+      branch = AddBranch(branch, part);
+      return true;
+    });
+  const wide_view name = wide_view(id).substr(cut == wide_string::npos ? 0 : cut + 1);
+  if (AddLeaf(branch, name, checked) == kNone) return fail("duplicate item ID '" + itemId + "'");
   return true;
 }
 
@@ -175,49 +182,63 @@ void AddressSpace::Reserve(std::size_t leaves, std::size_t poolCharacters) {
   pool_.reserve(poolCharacters);
 }
 
-WString AddressSpace::BranchName(std::uint32_t branch) const { return Text(branches_[branch].name); }
-
-WString AddressSpace::LeafName(std::uint32_t leaf) const {
-  return WString(pool_.data() + leaves_[leaf].nameOffset, leaves_[leaf].nameLength);
+wide_view AddressSpace::LeafName(std::uint32_t leaf) const {
+  return wide_view(pool_.data() + leaves_[leaf].nameOffset, leaves_[leaf].nameLength);
 }
 
-WString AddressSpace::BranchPath(std::uint32_t branch) const {
-  std::vector<std::uint32_t> chain;
-  for (std::uint32_t b = branch; b != kRoot && b != kNone; b = branches_[b].parent) chain.push_back(b);
-  WString path;
-  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-    if (!path.empty()) path.push_back(separator_);
-    path += Text(branches_[*it].name);
+std::size_t AddressSpace::BranchPathLength(std::uint32_t branch) const {
+  std::size_t length = 0;
+  for (std::uint32_t b = branch; b != kRoot && b != kNone; b = branches_[b].parent)
+    length += branches_[b].name.length + (length == 0 ? 0 : 1);
+  return length;
+}
+
+void AddressSpace::CopyBranchPath(std::uint32_t branch, WCHAR* out) const {
+  // Written from the end: the branch's own name comes last.
+  WCHAR* end = out + BranchPathLength(branch);
+  for (std::uint32_t b = branch; b != kRoot && b != kNone; b = branches_[b].parent) {
+    const Name& name = branches_[b].name;
+    end -= name.length;
+    std::copy(pool_.data() + name.offset, pool_.data() + name.offset + name.length, end);
+    if (end != out) *--end = separator_;
   }
+}
+
+wide_string AddressSpace::BranchPath(std::uint32_t branch) const {
+  wide_string path(BranchPathLength(branch), WCHAR(0));
+  CopyBranchPath(branch, path.data());
   return path;
 }
 
-WString AddressSpace::LeafItemId(std::uint32_t leaf) const {
-  WString id = BranchPath(leaves_[leaf].parent);
-  if (!id.empty()) id.push_back(separator_);
-  return id + LeafName(leaf);
+wide_string AddressSpace::LeafItemId(std::uint32_t leaf) const {
+  const std::size_t prefix = BranchPathLength(leaves_[leaf].parent);
+  const wide_view name = LeafName(leaf);
+  wide_string id(prefix + (prefix == 0 ? 0 : 1) + name.size(), WCHAR(0));
+  CopyBranchPath(leaves_[leaf].parent, id.data());
+  if (prefix != 0) id[prefix] = separator_;
+  std::copy(name.begin(), name.end(), id.begin() + static_cast<std::ptrdiff_t>(id.size() - name.size()));
+  return id;
 }
 
-std::uint32_t AddressSpace::FindBranch(const WString& path) const {
+std::uint32_t AddressSpace::FindBranch(wide_view path) const {
   if (path.empty()) return kRoot;
   std::uint32_t branch = kRoot;
-  for (const WString& part : SplitPath(path, separator_)) {
-    if (part.empty()) return kNone;
-    branch = FindChildBranch(branch, part);
-    if (branch == kNone) return kNone;
-  }
+  ForEachPart(path, separator_, [&](wide_view part) {
+    branch = part.empty() ? kNone : FindChildBranch(branch, part);
+    return branch != kNone;
+  });
   return branch;
 }
 
-std::uint32_t AddressSpace::FindLeaf(const WString& itemId) const {
+std::uint32_t AddressSpace::FindLeaf(wide_view itemId) const {
   if (itemId.empty()) return kNone;
   std::size_t cut = itemId.rfind(separator_);
   std::uint32_t branch = kRoot;
-  if (cut != WString::npos) {
+  if (cut != wide_view::npos) {
     branch = FindBranch(itemId.substr(0, cut));
     if (branch == kNone) return kNone;
   }
-  return FindChildLeaf(branch, cut == WString::npos ? itemId : itemId.substr(cut + 1));
+  return FindChildLeaf(branch, cut == wide_view::npos ? itemId : itemId.substr(cut + 1));
 }
 
 std::uint32_t AddressSpace::SlotOf(std::uint32_t leaf) {
@@ -240,9 +261,9 @@ Variant AddressSpace::Zero(VARTYPE type) const {
     }
     return v;
   }
-  if (type == VT_BSTR) return Variant::Str("");
+  if (type == VT_BSTR) return variant::Str("");
   // Every other supported scalar reads zero when its 8 value bytes are zero.
-  v.get()->vt = type;
+  v.put()->vt = type;
   v.get()->llVal = 0;
   return v;
 }
@@ -272,9 +293,9 @@ ItemState AddressSpace::Sample(std::uint32_t leaf) {
   return Current(leaf);
 }
 
-void AddressSpace::Store(std::uint32_t leaf, const VARIANT& value) {
+void AddressSpace::Store(std::uint32_t leaf, Variant value) {
   Slot& slot = slots_[SlotOf(leaf)];
-  slot.state.value = Variant(value);
+  slot.state.value = std::move(value);
   slot.state.quality = OPC_QUALITY_GOOD;
   slot.state.time = Now();
 }
@@ -291,9 +312,9 @@ const std::string& AddressSpace::Description(std::uint32_t leaf) const {
   return s == kNone ? none : slots_[s].description;
 }
 
-std::vector<WString> AddressSpace::AccessPaths(std::uint32_t leaf) const {
+std::vector<wide_string> AddressSpace::AccessPaths(std::uint32_t leaf) const {
   std::uint32_t s = leaves_[leaf].slot;
-  return s == kNone ? std::vector<WString>() : slots_[s].accessPaths;
+  return s == kNone ? std::vector<wide_string>() : slots_[s].accessPaths;
 }
 
 }  // namespace opcsim

@@ -14,21 +14,23 @@ namespace {
 // The arrays of one OnDataChange / OnReadComplete / OnWriteComplete call.
 struct Batch {
   std::vector<OPCHANDLE> clients;
-  std::vector<VARIANT> values;
+  comown::task_variants values;  // room for every value the batch may carry
   std::vector<WORD> qualities;
   std::vector<FILETIME> times;
   std::vector<HRESULT> errors;
 
-  Batch() = default;
-  Batch(const Batch&) = delete;
-  Batch& operator=(const Batch&) = delete;
-  ~Batch() {
-    for (VARIANT& v : values) VariantClear(&v);
+  // A batch of results only (writes), or of at most `capacity` values; null
+  // when out of memory.
+  static std::shared_ptr<Batch> Results() { return std::make_shared<Batch>(); }
+  static std::shared_ptr<Batch> Values(std::size_t capacity) {
+    auto batch = std::make_shared<Batch>();
+    batch->values = comown::task_variants::allocate(capacity);
+    return batch->values ? batch : nullptr;
   }
 
   void AddValue(OPCHANDLE client, ItemState state, HRESULT error) {
+    values[clients.size()] = state.value.release();
     clients.push_back(client);
-    values.push_back(state.value.Detach());
     qualities.push_back(state.quality);
     times.push_back(state.time);
     errors.push_back(error);
@@ -67,7 +69,7 @@ std::function<void()> ValuesCallback(Kind kind, Sinks sinks, DWORD transactionId
       Batch& b = *batch;
       auto call = kind == Kind::DataChange ? &IOPCDataCallback::OnDataChange : &IOPCDataCallback::OnReadComplete;
       (sink.get()->*call)(transactionId, clientGroup, b.MasterQuality(), b.MasterError(), b.Count(), b.clients.data(),
-                          b.values.data(), b.qualities.data(), b.times.data(), b.errors.data());
+                          b.values.get(), b.qualities.data(), b.times.data(), b.errors.data());
     }
   };
 }
@@ -102,9 +104,9 @@ HRESULT Group::Read(DWORD dwCount, OPCHANDLE* phServer, DWORD dwTransactionID, D
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !phServer || !pdwCancelID || !ppErrors) return call.Return(E_INVALIDARG);
-  TaskArray<HRESULT> errors(dwCount);
-  if (!errors) return call.Return(E_OUTOFMEMORY);
-  auto batch = std::make_shared<Batch>();
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
+  auto batch = Batch::Values(dwCount);
+  if (!errors || !batch) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   DWORD cancelId = 0;
   Sinks sinks;
@@ -150,9 +152,9 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, D
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !phServer || !pItemValues || !pdwCancelID || !ppErrors) return call.Return(E_INVALIDARG);
-  TaskArray<HRESULT> errors(dwCount);
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
   if (!errors) return call.Return(E_OUTOFMEMORY);
-  auto batch = std::make_shared<Batch>();
+  auto batch = Batch::Results();
   bool someFailed = false;
   DWORD cancelId = 0;
   Sinks sinks;
@@ -187,11 +189,11 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, D
 
 HRESULT Group::Refresh2(OPCDATASOURCE dwSource, DWORD dwTransactionID, DWORD* pdwCancelID) {
   MethodCall call = Begin("IOPCAsyncIO2::Refresh2");
-  call.Arg("source", std::string(SourceText(dwSource))).Num("transactionId", dwTransactionID).Begin();
+  call.Arg("source", SourceText(dwSource)).Num("transactionId", dwTransactionID).Begin();
   if (pdwCancelID) *pdwCancelID = 0;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!pdwCancelID || (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE)) return call.Return(E_INVALIDARG);
-  auto batch = std::make_shared<Batch>();
+  std::shared_ptr<Batch> batch;
   DWORD cancelId;
   Sinks sinks;
   OPCHANDLE clientGroup;
@@ -200,6 +202,7 @@ HRESULT Group::Refresh2(OPCDATASOURCE dwSource, DWORD dwTransactionID, DWORD* pd
     if (sinks = Subscribers(*this); sinks.empty()) return call.Return(CONNECT_E_NOCONNECTION);
     clientGroup = settings.hClientGroup;
     if (!settings.active) return call.Return(E_FAIL);
+    if (batch = Batch::Values(items.size()); !batch) return call.Return(E_OUTOFMEMORY);
     for (GroupItem& item : items) {
       if (!item.active || !(core_->space->LeafAccess(item.leaf) & OPC_READABLE)) continue;
       ItemState state;
@@ -240,7 +243,7 @@ HRESULT Group::Cancel2(DWORD dwCancelID) {
 
 HRESULT Group::SetEnable(BOOL bEnable) {
   MethodCall call = Begin("IOPCAsyncIO2::SetEnable");
-  call.Arg("enable", Bool(bEnable)).Begin();
+  call.Flag("enable", bEnable).Begin();
   if (call.ShortCircuit()) return call.FaultResult();
   std::lock_guard<std::mutex> lock(core_->mutex);
   if (sinks.empty()) return call.Return(CONNECT_E_NOCONNECTION);
@@ -280,7 +283,8 @@ int PublishDataChanges(const std::shared_ptr<Core>& core) {
       if (!server) continue;
       for (const com_ptr<Group>& group : server->groups) {
         if (!group->settings.active || !group->enabled || group->sinks.empty()) continue;
-        auto batch = std::make_shared<Batch>();
+        auto batch = Batch::Values(group->items.size());
+        if (!batch) continue;  // out of memory: this change goes with the next publication
         for (GroupItem& item : group->items) {
           if (!item.active || !(core->space->LeafAccess(item.leaf) & OPC_READABLE)) continue;
           ItemState state;

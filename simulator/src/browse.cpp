@@ -8,17 +8,17 @@ namespace {
 
 // Wildcards in the usual server syntax: * any run, ? any character, # a digit,
 // [abc] [a-z] [!abc] a character of (or not of) a set. Case-sensitive.
-bool ValidFilter(const WString& f) {
+bool ValidFilter(wide_view f) {
   for (std::size_t i = 0; i < f.size(); ++i)
     if (f[i] == '[') {
       std::size_t close = f.find(WCHAR(']'), i + 1);
-      if (close == WString::npos) return false;
+      if (close == wide_view::npos) return false;
       i = close;
     }
   return true;
 }
 
-bool MatchSet(const WString& f, std::size_t* i, WCHAR c) {
+bool MatchSet(wide_view f, std::size_t* i, WCHAR c) {
   std::size_t k = *i + 1;
   bool negate = k < f.size() && f[k] == '!';
   if (negate) ++k;
@@ -35,7 +35,7 @@ bool MatchSet(const WString& f, std::size_t* i, WCHAR c) {
   return hit != negate;
 }
 
-bool Match(const WString& f, std::size_t fi, const WString& s, std::size_t si) {
+bool Match(wide_view f, std::size_t fi, wide_view s, std::size_t si) {
   while (fi < f.size()) {
     WCHAR p = f[fi];
     if (p == '*') {
@@ -59,7 +59,20 @@ bool Match(const WString& f, std::size_t fi, const WString& s, std::size_t si) {
   return si == s.size();
 }
 
-bool Matches(const WString& filter, const WString& text) { return filter.empty() || Match(filter, 0, text, 0); }
+bool Matches(wide_view filter, wide_view text) { return filter.empty() || Match(filter, 0, text, 0); }
+
+// The item ID of `name` below a branch, in task memory for the client: the
+// branch's path, the separator and the name (the path alone for no name).
+comown::task_string TaskItemId(const AddressSpace& space, std::uint32_t branch, wide_view name) {
+  const std::size_t prefix = space.BranchPathLength(branch);
+  const std::size_t separator = prefix != 0 && !name.empty() ? 1 : 0;
+  auto id = comown::task_string::allocate(prefix + separator + name.size() + 1);  // zeroed: terminated
+  if (!id) return id;
+  space.CopyBranchPath(branch, id.get());
+  if (separator != 0) id[prefix] = space.Separator();
+  std::copy(name.begin(), name.end(), id.get() + prefix + separator);
+  return id;
+}
 
 // Leaves of the space, listed by index; names or item IDs are made on demand so
 // that a flat listing of a million leaves costs four bytes per leaf.
@@ -68,8 +81,10 @@ class LeafList final : public StringSource {
   LeafList(std::shared_ptr<AddressSpace> space, std::vector<std::uint32_t> leaves, bool fullIds)
       : space_(std::move(space)), leaves_(std::move(leaves)), fullIds_(fullIds) {}
   std::size_t Count() const override { return leaves_.size(); }
-  WString At(std::size_t i) const override {
-    return fullIds_ ? space_->LeafItemId(leaves_[i]) : space_->LeafName(leaves_[i]);
+  comown::task_string At(std::size_t i) const override {
+    const std::uint32_t leaf = leaves_[i];
+    if (!fullIds_) return comown::task_copy(space_->LeafName(leaf));
+    return TaskItemId(*space_, space_->LeafParent(leaf), space_->LeafName(leaf));
   }
 
  private:
@@ -111,7 +126,7 @@ bool Server::PassesFilters(std::uint32_t leaf, VARTYPE vt, DWORD access) const {
 }
 
 std::uint32_t Server::ResolveLeaf(const WCHAR* itemId, HRESULT* error) const {
-  WString id = WStr(itemId);
+  const wide_view id = comown::view(itemId);
   if (!core_->space->IsWellFormed(id)) {
     *error = OPC_E_INVALIDITEMID;
     return AddressSpace::kNone;
@@ -133,9 +148,9 @@ HRESULT Server::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
 
 HRESULT Server::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
   MethodCall call = Begin("IOPCBrowseServerAddressSpace::ChangeBrowsePosition");
-  call.Arg("direction", std::string(DirectionText(dwBrowseDirection))).Arg("name", szString).Begin();
+  call.Arg("direction", DirectionText(dwBrowseDirection)).Arg("name", szString).Begin();
   if (call.ShortCircuit()) return call.FaultResult();
-  WString name = WStr(szString);
+  const wide_view name = comown::view(szString);
   std::lock_guard<std::mutex> lock(core_->mutex);
   const AddressSpace& space = *core_->space;
   std::uint32_t& position = state_->browseBranch;
@@ -167,20 +182,20 @@ HRESULT Server::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWS
 HRESULT Server::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFilterCriteria,
                                  VARTYPE vtDataTypeFilter, DWORD dwAccessRightsFilter, LPENUMSTRING* ppIEnumString) {
   MethodCall call = Begin("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs");
-  call.Arg("type", std::string(BrowseTypeText(dwBrowseFilterType)))
+  call.Arg("type", BrowseTypeText(dwBrowseFilterType))
       .Arg("filter", szFilterCriteria)
       .Num("dataType", vtDataTypeFilter)
       .Num("accessRights", dwAccessRightsFilter)
       .Begin();
   if (ppIEnumString) *ppIEnumString = nullptr;
   if (call.WantsEmpty() && ppIEnumString) {
-    *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>(std::vector<WString>()));
+    *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>()).detach();
     return call.FaultResult();
   }
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppIEnumString || dwBrowseFilterType < OPC_BRANCH || dwBrowseFilterType > OPC_FLAT)
     return call.Return(E_INVALIDARG);
-  WString filter = WStr(szFilterCriteria);
+  const wide_view filter = comown::view(szFilterCriteria);
   if (!ValidFilter(filter)) return call.Return(OPC_E_INVALIDFILTER);
 
   std::shared_ptr<StringSource> source;
@@ -190,10 +205,10 @@ HRESULT Server::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFil
     bool flatSpace = core_->options.organisation == OPC_NS_FLAT;
     std::uint32_t start = flatSpace ? AddressSpace::kRoot : state_->browseBranch;
     if (dwBrowseFilterType == OPC_BRANCH) {
-      std::vector<WString> names;
+      std::vector<wide_string> names;
       if (!flatSpace)
         for (std::uint32_t b : space.ChildBranches(start))
-          if (Matches(filter, space.BranchName(b))) names.push_back(space.BranchName(b));
+          if (Matches(filter, space.BranchName(b))) names.emplace_back(space.BranchName(b));
       source = std::make_shared<StringList>(std::move(names));
     } else {
       // Leaves below the position: their names in a hierarchical OPC_LEAF
@@ -219,7 +234,7 @@ HRESULT Server::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFil
     }
   }
   bool none = source->Count() == 0;
-  *ppIEnumString = NewStringEnumerator(core_, std::move(source));
+  *ppIEnumString = NewStringEnumerator(core_, std::move(source)).detach();
   // Nothing to list: S_FALSE, still with an (empty) enumerator, as the standard says.
   return call.Return(none ? S_FALSE : S_OK);
 }
@@ -230,29 +245,26 @@ HRESULT Server::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
   if (szItemID) *szItemID = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!szItemDataID || !szItemID) return call.Return(E_INVALIDARG);
-  WString name = szItemDataID;
+  const wide_view name = comown::view(szItemDataID);
   if (auto refused = call.Refused(name)) return call.Return(*refused);
-  WString id;
+  comown::task_string id;
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     const AddressSpace& space = *core_->space;
     std::uint32_t position = core_->options.organisation == OPC_NS_FLAT ? AddressSpace::kRoot : state_->browseBranch;
-    if (name.empty()) {
-      id = space.BranchPath(position);
-    } else if (space.FindChildLeaf(position, name) != AddressSpace::kNone ||
-               space.FindChildBranch(position, name) != AddressSpace::kNone) {
-      id = space.BranchPath(position);
-      if (!id.empty()) id.push_back(space.Separator());
-      id += name;
+    if (name.empty() || space.FindChildLeaf(position, name) != AddressSpace::kNone ||
+        space.FindChildBranch(position, name) != AddressSpace::kNone) {
+      id = TaskItemId(space, position, name);
     } else if (space.FindLeaf(name) != AddressSpace::kNone || space.FindBranch(name) != AddressSpace::kNone) {
-      id = name;  // already fully qualified, as flat listings hand them out
+      id = comown::task_copy(name);  // already fully qualified, as flat listings hand them out
     } else {
       return call.Return(E_INVALIDARG);
     }
   }
-  if (auto refused = call.Refused(id)) return call.Return(*refused);
-  *szItemID = TaskString(id);
-  return call.Return(*szItemID ? S_OK : E_OUTOFMEMORY);
+  if (!id) return call.Return(E_OUTOFMEMORY);
+  if (auto refused = call.Refused(comown::view(id.get()))) return call.Return(*refused);
+  *szItemID = id.release();
+  return call.Return(S_OK);
 }
 
 HRESULT Server::BrowseAccessPaths(LPCWSTR szItemID, LPENUMSTRING* ppIEnumString) {
@@ -260,13 +272,13 @@ HRESULT Server::BrowseAccessPaths(LPCWSTR szItemID, LPENUMSTRING* ppIEnumString)
   call.Arg("item", szItemID).Begin();
   if (ppIEnumString) *ppIEnumString = nullptr;
   if (call.WantsEmpty() && ppIEnumString) {
-    *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>(std::vector<WString>()));
+    *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>()).detach();
     return call.FaultResult();
   }
   if (call.ShortCircuit()) return call.FaultResult();
   if (!szItemID || !ppIEnumString) return call.Return(E_INVALIDARG);
-  if (auto refused = call.Refused(WString(szItemID))) return call.Return(*refused);
-  std::vector<WString> paths;
+  if (auto refused = call.Refused(comown::view(szItemID))) return call.Return(*refused);
+  std::vector<wide_string> paths;
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     HRESULT error;
@@ -275,7 +287,7 @@ HRESULT Server::BrowseAccessPaths(LPCWSTR szItemID, LPENUMSTRING* ppIEnumString)
     paths = core_->space->AccessPaths(leaf);
   }
   bool none = paths.empty();
-  *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>(std::move(paths)));
+  *ppIEnumString = NewStringEnumerator(core_, std::make_shared<StringList>(std::move(paths))).detach();
   return call.Return(none ? S_FALSE : S_OK);
 }
 

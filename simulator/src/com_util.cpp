@@ -16,7 +16,7 @@ long LiveObjects() { return LiveObjectCounter().load(); }
 
 void ComObject::EnableFreeThreadedMarshaler(IUnknown* outer) {
 #ifdef _WIN32
-  CoCreateFreeThreadedMarshaler(outer, &marshaler_);
+  CoCreateFreeThreadedMarshaler(outer, marshaler_.put());
 #else
   (void)outer;
 #endif
@@ -26,21 +26,6 @@ bool ComObject::QueryMarshaler(REFIID riid, void** ppv) {
   if (!marshaler_ || !IsEqualIID(riid, IID_IMarshal)) return false;
   return SUCCEEDED(marshaler_->QueryInterface(riid, ppv));
 }
-
-void ComObject::ReleaseMarshaler() {
-  if (IUnknown* m = std::exchange(marshaler_, nullptr)) m->Release();
-}
-
-LPWSTR TaskString(const WString& text) {
-  auto* p = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(WCHAR)));
-  if (!p) return nullptr;
-  std::memcpy(p, text.c_str(), (text.size() + 1) * sizeof(WCHAR));
-  return p;
-}
-
-LPWSTR TaskString(const std::string& utf8) { return TaskString(ToWide(utf8)); }
-
-WString WStr(const WCHAR* text) { return text ? WString(text) : WString(); }
 
 std::string GuidText(REFGUID g) {
   char buf[64];

@@ -57,7 +57,7 @@ HRESULT Group::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
 
 HRESULT Group::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
   MethodCall call = Begin("IConnectionPointContainer::FindConnectionPoint");
-  call.Arg("iid", InterfaceName(riid)).Begin();
+  call.Iid("iid", riid).Begin();
   if (ppCP) *ppCP = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppCP) return call.Return(E_POINTER);
@@ -69,7 +69,7 @@ HRESULT Group::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {
 
 HRESULT Group::Advise(IUnknown* sink, DWORD* cookie) {
   MethodCall call = Begin("IConnectionPoint::Advise");
-  call.Arg("sink", std::string(sink ? "object" : "null")).Begin();
+  call.Arg("sink", sink ? "object" : "null").Begin();
   if (cookie) *cookie = 0;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!sink || !cookie) return call.Return(E_POINTER);

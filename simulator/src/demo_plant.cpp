@@ -50,21 +50,21 @@ ItemSpec SignalItem(VARTYPE type, SignalKind kind, double min, double max, doubl
 void AddTypes(AddressSpace& s) {
   const double doubles[] = {1.5, 2.5, 3.5};
   const LONG longs[] = {1, 2, 3, 4};
-  s.AddItem("Plant.Types.Int8", Item(VT_I1, kReadWrite, Variant::I1(-8)));
-  s.AddItem("Plant.Types.UInt8", Item(VT_UI1, kReadWrite, Variant::UI1(8)));
-  s.AddItem("Plant.Types.Int16", Item(VT_I2, kReadWrite, Variant::I2(-16)));
-  s.AddItem("Plant.Types.UInt16", Item(VT_UI2, kReadWrite, Variant::UI2(16)));
-  s.AddItem("Plant.Types.Int32", Item(VT_I4, kReadWrite, Variant::I4(-32)));
-  s.AddItem("Plant.Types.UInt32", Item(VT_UI4, kReadWrite, Variant::UI4(32)));
-  s.AddItem("Plant.Types.Float", Item(VT_R4, kReadWrite, Variant::R4(3.5f)));
-  s.AddItem("Plant.Types.Double", Item(VT_R8, kReadWrite, Variant::R8(6.25)));
-  s.AddItem("Plant.Types.Bool", Item(VT_BOOL, kReadWrite, Variant::Bool(true)));
-  s.AddItem("Plant.Types.String", Item(VT_BSTR, kReadWrite, Variant::Str("text")));
-  s.AddItem("Plant.Types.Date", Item(VT_DATE, kReadWrite, Variant::Date(45000.5)));  // 2023-03-15 12:00
-  s.AddItem("Plant.Types.Int64", Item(VT_I8, kReadWrite, Variant::I8(-64)));
-  s.AddItem("Plant.Types.Currency", Item(VT_CY, kReadWrite, Variant::Cy(123456)));  // 12.3456
-  s.AddItem("Plant.Types.DoubleArray", Item(VT_ARRAY | VT_R8, kReadWrite, Variant::R8Array(doubles, 3)));
-  s.AddItem("Plant.Types.LongArray", Item(VT_ARRAY | VT_I4, kReadWrite, Variant::I4Array(longs, 4)));
+  s.AddItem("Plant.Types.Int8", Item(VT_I1, kReadWrite, variant::I1(-8)));
+  s.AddItem("Plant.Types.UInt8", Item(VT_UI1, kReadWrite, variant::UI1(8)));
+  s.AddItem("Plant.Types.Int16", Item(VT_I2, kReadWrite, variant::I2(-16)));
+  s.AddItem("Plant.Types.UInt16", Item(VT_UI2, kReadWrite, variant::UI2(16)));
+  s.AddItem("Plant.Types.Int32", Item(VT_I4, kReadWrite, variant::I4(-32)));
+  s.AddItem("Plant.Types.UInt32", Item(VT_UI4, kReadWrite, variant::UI4(32)));
+  s.AddItem("Plant.Types.Float", Item(VT_R4, kReadWrite, variant::R4(3.5f)));
+  s.AddItem("Plant.Types.Double", Item(VT_R8, kReadWrite, variant::R8(6.25)));
+  s.AddItem("Plant.Types.Bool", Item(VT_BOOL, kReadWrite, variant::Bool(true)));
+  s.AddItem("Plant.Types.String", Item(VT_BSTR, kReadWrite, variant::Str("text")));
+  s.AddItem("Plant.Types.Date", Item(VT_DATE, kReadWrite, variant::Date(45000.5)));  // 2023-03-15 12:00
+  s.AddItem("Plant.Types.Int64", Item(VT_I8, kReadWrite, variant::I8(-64)));
+  s.AddItem("Plant.Types.Currency", Item(VT_CY, kReadWrite, variant::Cy(123456)));  // 12.3456
+  s.AddItem("Plant.Types.DoubleArray", Item(VT_ARRAY | VT_R8, kReadWrite, variant::R8Array(doubles, 3)));
+  s.AddItem("Plant.Types.LongArray", Item(VT_ARRAY | VT_I4, kReadWrite, variant::I4Array(longs, 4)));
 }
 
 }  // namespace
@@ -72,24 +72,24 @@ void AddTypes(AddressSpace& s) {
 std::shared_ptr<AddressSpace> DemoPlant() {
   auto space = std::make_shared<AddressSpace>(WCHAR('.'));
   AddressSpace& s = *space;
-  s.AddItem("Status", Item(VT_BSTR, kRead, Variant::Str("OK")));
+  s.AddItem("Status", Item(VT_BSTR, kRead, variant::Str("OK")));
 
   ItemSpec temperature = SignalItem(VT_R8, SignalKind::Sine, 15, 25, 60);
   temperature.description = "Line 1 temperature";
   s.AddItem("Plant.Area1.Line1.Temperature", temperature);
   s.AddItem("Plant.Area1.Line1.Pressure", SignalItem(VT_R4, SignalKind::Ramp, 0, 10, 30));
-  s.AddItem("Plant.Area1.Line1.Speed", Item(VT_I4, kReadWrite, Variant::I4(1200)));
-  s.AddItem("Plant.Area1.Line1.Running", Item(VT_BOOL, kReadWrite, Variant::Bool(true)));
+  s.AddItem("Plant.Area1.Line1.Speed", Item(VT_I4, kReadWrite, variant::I4(1200)));
+  s.AddItem("Plant.Area1.Line1.Running", Item(VT_BOOL, kReadWrite, variant::Bool(true)));
   s.AddItem("Plant.Area1.Line1.Produced", SignalItem(VT_UI4, SignalKind::Counter, 0, 4294967295.0, 1));
   s.AddItem("Plant.Area1.Line1.Noise", SignalItem(VT_R8, SignalKind::Random, 0, 1, 1));
-  s.AddItem("Plant.Area1.Line1.Recipe", Item(VT_BSTR, kReadWrite, Variant::Str("Standard")));
+  s.AddItem("Plant.Area1.Line1.Recipe", Item(VT_BSTR, kReadWrite, variant::Str("Standard")));
 
   s.AddItem("Plant.Area1.Line2.Temperature", SignalItem(VT_R8, SignalKind::Sine, 18, 22, 90));
-  s.AddItem("Plant.Area1.Line2.Speed", Item(VT_I4, kReadWrite, Variant::I4(900)));
+  s.AddItem("Plant.Area1.Line2.Speed", Item(VT_I4, kReadWrite, variant::I4(900)));
   s.AddItem("Plant.Area1.Line2.Start", Item(VT_BOOL, kWrite));
 
   s.AddItem("Plant.Area2.Tank1.Level", SignalItem(VT_R8, SignalKind::Ramp, 0, 100, 120));
-  ItemSpec setpoint = Item(VT_R8, kReadWrite, Variant::R8(50));
+  ItemSpec setpoint = Item(VT_R8, kReadWrite, variant::R8(50));
   setpoint.accessPaths = {"COM1", "COM2"};
   s.AddItem("Plant.Area2.Tank1.Setpoint", setpoint);
   s.AddItem("Plant.Area2.Tank1.Reset", Item(VT_BOOL, kWrite));
@@ -97,8 +97,8 @@ std::shared_ptr<AddressSpace> DemoPlant() {
 
   AddTypes(s);
 
-  s.AddItem("Plant.ReadOnly.Serial", Item(VT_UI4, kRead, Variant::UI4(4711)));
-  s.AddItem("Plant.ReadOnly.Version", Item(VT_BSTR, kRead, Variant::Str("2.5.0")));
+  s.AddItem("Plant.ReadOnly.Serial", Item(VT_UI4, kRead, variant::UI4(4711)));
+  s.AddItem("Plant.ReadOnly.Version", Item(VT_BSTR, kRead, variant::Str("2.5.0")));
   s.AddItem("Plant.WriteOnly.Command", Item(VT_I4, kWrite));
   return space;
 }

@@ -8,22 +8,33 @@ namespace opcsim {
 
 namespace {
 
+// The call-log names of an enumerator's methods, made once.
+struct MethodNames {
+  const char* next;
+  const char* skip;
+  const char* reset;
+  const char* clone;
+};
+#define OPCSIM_ENUM_NAMES(I) MethodNames{#I "::Next", #I "::Skip", #I "::Reset", #I "::Clone"}
+
+// Produce hands element i to the client's array; Discard takes back one that
+// a failed Next had handed out already.
 struct StringTraits {
   using Interface = IEnumString;
   using Out = LPOLESTR;
   using Store = StringSource;
-  static constexpr const char* kName = "IEnumString";
+  static constexpr MethodNames kNames = OPCSIM_ENUM_NAMES(IEnumString);
   static const IID& Iid() { return IID_IEnumString; }
   static std::size_t Count(const Store& s) { return s.Count(); }
-  static bool Produce(const Store& s, std::size_t i, Out* out) { return (*out = TaskString(s.At(i))) != nullptr; }
-  static void Discard(Out* out) { CoTaskMemFree(*out), *out = nullptr; }
+  static bool Produce(const Store& s, std::size_t i, Out* out) { return (*out = s.At(i).release()) != nullptr; }
+  static void Discard(Out* out) { comown::task_string discarded(std::exchange(*out, nullptr)); }
 };
 
 struct GuidTraits {
   using Interface = IEnumGUID;
   using Out = GUID;
   using Store = std::vector<GUID>;
-  static constexpr const char* kName = "IEnumGUID";
+  static constexpr MethodNames kNames = OPCSIM_ENUM_NAMES(IEnumGUID);
   static const IID& Iid() { return IID_IEnumGUID; }
   static std::size_t Count(const Store& s) { return s.size(); }
   static bool Produce(const Store& s, std::size_t i, Out* out) { return *out = s[i], true; }
@@ -34,19 +45,13 @@ struct UnknownTraits {
   using Interface = IEnumUnknown;
   using Out = IUnknown*;
   using Store = std::vector<com_ptr<IUnknown>>;
-  static constexpr const char* kName = "IEnumUnknown";
+  static constexpr MethodNames kNames = OPCSIM_ENUM_NAMES(IEnumUnknown);
   static const IID& Iid() { return IID_IEnumUnknown; }
   static std::size_t Count(const Store& s) { return s.size(); }
-  static bool Produce(const Store& s, std::size_t i, Out* out) {
-    *out = s[i].get();
-    (*out)->AddRef();
-    return true;
-  }
-  static void Discard(Out* out) {
-    if (*out) (*out)->Release();
-    *out = nullptr;
-  }
+  static bool Produce(const Store& s, std::size_t i, Out* out) { return s[i].copy_to(out), true; }
+  static void Discard(Out* out) { com_ptr<IUnknown> discarded(std::exchange(*out, nullptr), comown::attach); }
 };
+#undef OPCSIM_ENUM_NAMES
 
 template <class Traits>
 class Enumerator final : public ComObject, public Traits::Interface {
@@ -70,7 +75,7 @@ class Enumerator final : public ComObject, public Traits::Interface {
   ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG celt, Out* rgelt, ULONG* fetched) override {
-    MethodCall call = Begin("Next");
+    MethodCall call(*core_, Traits::kNames.next);
     call.Num("count", celt).Begin();
     if (fetched) *fetched = 0;
     if (call.ShortCircuit()) {
@@ -98,7 +103,7 @@ class Enumerator final : public ComObject, public Traits::Interface {
   }
 
   HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override {
-    MethodCall call = Begin("Skip");
+    MethodCall call(*core_, Traits::kNames.skip);
     call.Num("count", celt).Begin();
     if (call.ShortCircuit()) return call.FaultResult();
     std::lock_guard<std::mutex> lock(core_->mutex);
@@ -109,7 +114,7 @@ class Enumerator final : public ComObject, public Traits::Interface {
   }
 
   HRESULT STDMETHODCALLTYPE Reset() override {
-    MethodCall call = Begin("Reset");
+    MethodCall call(*core_, Traits::kNames.reset);
     call.Begin();
     if (call.ShortCircuit()) return call.FaultResult();
     std::lock_guard<std::mutex> lock(core_->mutex);
@@ -118,7 +123,7 @@ class Enumerator final : public ComObject, public Traits::Interface {
   }
 
   HRESULT STDMETHODCALLTYPE Clone(Itf** ppenum) override {
-    MethodCall call = Begin("Clone");
+    MethodCall call(*core_, Traits::kNames.clone);
     call.Begin();
     if (ppenum) *ppenum = nullptr;
     if (call.ShortCircuit()) return call.FaultResult();
@@ -128,17 +133,11 @@ class Enumerator final : public ComObject, public Traits::Interface {
       std::lock_guard<std::mutex> lock(core_->mutex);
       position = position_;
     }
-    auto* copy = new Enumerator(core_, store_, position);
-    copy->AddRef();
-    *ppenum = copy;
+    *ppenum = MakeObject<Enumerator>(core_, store_, position).detach();
     return call.Return(S_OK);
   }
 
  private:
-  MethodCall Begin(const char* method) {
-    return MethodCall(*core_, (std::string(Traits::kName) + "::" + method).c_str());
-  }
-
   std::shared_ptr<Core> core_;
   std::shared_ptr<const Store> store_;
   std::size_t position_;
@@ -173,9 +172,10 @@ class ItemAttributesEnumerator final : public ComObject, public IEnumOPCItemAttr
     std::size_t left = items_->size() > position_ ? items_->size() - position_ : 0;
     ULONG n = static_cast<ULONG>(std::min<std::size_t>(celt, left));
     if (n > 0) {
-      TaskArray<OPCITEMATTRIBUTES> out(n);
+      auto out = comown::task_item_attributes::allocate(n);
       if (!out) return call.Return(E_OUTOFMEMORY);
-      for (ULONG i = 0; i < n; ++i) Fill((*items_)[position_ + i], &out[i]);
+      for (ULONG i = 0; i < n; ++i)
+        if (!Fill((*items_)[position_ + i], &out[i])) return call.Return(E_OUTOFMEMORY);
       *ppItemArray = out.release();
       position_ += n;
     }
@@ -209,16 +209,15 @@ class ItemAttributesEnumerator final : public ComObject, public IEnumOPCItemAttr
     if (call.ShortCircuit()) return call.FaultResult();
     if (!ppenum) return call.Return(E_POINTER);
     std::lock_guard<std::mutex> lock(core_->mutex);
-    auto* copy = new ItemAttributesEnumerator(core_, items_, position_);
-    copy->AddRef();
-    *ppenum = copy;
+    *ppenum = MakeObject<ItemAttributesEnumerator>(core_, items_, position_).detach();
     return call.Return(S_OK);
   }
 
  private:
-  static void Fill(const ItemAttributes& a, OPCITEMATTRIBUTES* out) {
-    out->szAccessPath = TaskString(a.accessPath);
-    out->szItemID = TaskString(a.itemId);
+  // False when out of memory; the array's holder frees what was filled.
+  static bool Fill(const ItemAttributes& a, OPCITEMATTRIBUTES* out) {
+    out->szAccessPath = comown::task_copy(a.accessPath).release();
+    out->szItemID = comown::task_copy(a.itemId).release();
     out->bActive = a.active;
     out->hClient = a.hClient;
     out->hServer = a.hServer;
@@ -229,6 +228,7 @@ class ItemAttributesEnumerator final : public ComObject, public IEnumOPCItemAttr
     out->vtCanonicalDataType = a.canonical;
     out->dwEUType = OPC_NOENUM;
     VariantInit(&out->vEUInfo);
+    return out->szAccessPath != nullptr && out->szItemID != nullptr;
   }
 
   std::shared_ptr<Core> core_;
@@ -237,32 +237,29 @@ class ItemAttributesEnumerator final : public ComObject, public IEnumOPCItemAttr
 };
 
 template <class Traits, class Store>
-typename Traits::Interface* Make(std::shared_ptr<Core> core, std::shared_ptr<const Store> store) {
-  auto* e = new Enumerator<Traits>(std::move(core), std::move(store));
-  e->AddRef();
-  return e;
+com_ptr<typename Traits::Interface> Make(std::shared_ptr<Core> core, std::shared_ptr<const Store> store) {
+  return MakeObject<Enumerator<Traits>>(std::move(core), std::move(store));
 }
 
 }  // namespace
 
-IEnumString* NewStringEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const StringSource> source) {
+com_ptr<IEnumString> NewStringEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const StringSource> source) {
   return Make<StringTraits>(std::move(core), std::move(source));
 }
 
-IEnumGUID* NewGuidEnumerator(std::shared_ptr<Core> core, std::vector<GUID> items) {
+com_ptr<IEnumGUID> NewGuidEnumerator(std::shared_ptr<Core> core, std::vector<GUID> items) {
   return Make<GuidTraits>(std::move(core), std::make_shared<const std::vector<GUID>>(std::move(items)));
 }
 
-IEnumUnknown* NewUnknownEnumerator(std::shared_ptr<Core> core, std::vector<com_ptr<IUnknown>> items) {
+com_ptr<IEnumUnknown> NewUnknownEnumerator(std::shared_ptr<Core> core, std::vector<com_ptr<IUnknown>> items) {
   return Make<UnknownTraits>(std::move(core),
                              std::make_shared<const std::vector<com_ptr<IUnknown>>>(std::move(items)));
 }
 
-IEnumOPCItemAttributes* NewItemAttributesEnumerator(std::shared_ptr<Core> core, std::vector<ItemAttributes> items) {
-  auto* e = new ItemAttributesEnumerator(std::move(core),
-                                         std::make_shared<const std::vector<ItemAttributes>>(std::move(items)));
-  e->AddRef();
-  return e;
+com_ptr<IEnumOPCItemAttributes> NewItemAttributesEnumerator(std::shared_ptr<Core> core,
+                                                            std::vector<ItemAttributes> items) {
+  return MakeObject<ItemAttributesEnumerator>(std::move(core),
+                                              std::make_shared<const std::vector<ItemAttributes>>(std::move(items)));
 }
 
 }  // namespace opcsim

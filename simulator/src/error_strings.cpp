@@ -36,21 +36,20 @@ bool IsSupportedLocale(LCID lcid) {
   return lcid == 0 || lcid == LOCALE_SYSTEM_DEFAULT || lcid == LOCALE_USER_DEFAULT || lcid == 0x0409;
 }
 
-HRESULT ErrorText(HRESULT code, WString* text) {
+HRESULT ErrorText(HRESULT code, wide_string* text) {
   for (const OpcText& t : kOpcTexts) {
     if (t.code == code) {
-      *text = ToWide(t.text);
+      *text = comown::to_wide(t.text);
       return S_OK;
     }
   }
   // Everything else is described by the system, as real servers do; the text
   // keeps the system's line end.
-  LPWSTR buffer = nullptr;
+  comown::local_mem<WCHAR> buffer;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+                           nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
   if (n == 0 || !buffer) return E_INVALIDARG;
-  *text = WString(buffer, n);
-  LocalFree(buffer);
+  *text = wide_string(buffer.get(), n);
   return S_OK;
 }
 

@@ -42,6 +42,18 @@ void FaultTable::Clear() {
   count_ = 0;
 }
 
+FaultTable::Interest FaultTable::InterestIn(std::string_view method) const {
+  if (count_ == 0) return Interest::None;  // the common case: no lock
+  std::lock_guard<std::mutex> lock(mutex_);
+  Interest interest = Interest::None;
+  for (const Fault& rule : rules_) {
+    if (rule.method_ != method) continue;
+    if (rule.when_) return Interest::Arguments;
+    interest = Interest::Method;
+  }
+  return interest;
+}
+
 std::optional<Fault> FaultTable::Match(const Call& call) {
   std::lock_guard<std::mutex> lock(mutex_);
   std::optional<Fault> fired;

@@ -8,8 +8,8 @@ namespace {
 const VARTYPE kTypes[] = {VT_I1, VT_UI1, VT_I2, VT_UI2, VT_I4, VT_UI4, VT_R4, VT_R8, VT_BOOL, VT_BSTR, VT_DATE};
 const DWORD kAccess[] = {OPC_READABLE, OPC_READABLE | OPC_WRITEABLE, OPC_WRITEABLE};
 
-WString Numbered(const char* prefix, unsigned n) {
-  WString name = ToWide(prefix);
+wide_string Numbered(const char* prefix, unsigned n) {
+  wide_string name = comown::to_wide(prefix);
   std::string digits = std::to_string(n);
   name.append(digits.begin(), digits.end());
   return name;

@@ -5,23 +5,19 @@ namespace opcsim {
 
 namespace {
 
-bool NameTaken(const ServerState& server, const WString& name, const Group* except) {
+bool NameTaken(const ServerState& server, wide_view name, const Group* except) {
   for (const com_ptr<Group>& g : server.groups)
     if (g.get() != except && g->settings.name == name) return true;
   return false;
 }
 
-WString GeneratedName(const ServerState& server, OPCHANDLE handle) {
-  WString name = ToWide("Group" + std::to_string(handle));
+wide_string GeneratedName(const ServerState& server, OPCHANDLE handle) {
+  wide_string name = comown::to_wide("Group" + std::to_string(handle));
   for (unsigned n = 1; NameTaken(server, name, nullptr); ++n)
-    name = ToWide("Group" + std::to_string(handle) + "_" + std::to_string(n));
+    name = comown::to_wide("Group" + std::to_string(handle) + "_" + std::to_string(n));
   return name;
 }
 
-std::string OptionalText(const DWORD* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalText(const LONG* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalText(const FLOAT* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalBool(const BOOL* p) { return p ? Bool(*p) : std::string("null"); }
 
 }  // namespace
 
@@ -30,7 +26,7 @@ HRESULT CreateGroup(const std::shared_ptr<Core>& core, const std::shared_ptr<Ser
   if (!settings.name.empty() && NameTaken(*server, settings.name, nullptr)) return OPC_E_DUPLICATENAME;
   OPCHANDLE handle = server->nextGroupHandle++;
   if (settings.name.empty()) settings.name = GeneratedName(*server, handle);
-  *group = com_ptr<Group>(new Group(core, server, std::move(settings), handle));
+  *group = MakeObject<Group>(core, server, std::move(settings), handle);
   server->groups.push_back(*group);
   return S_OK;
 }
@@ -56,7 +52,6 @@ Group::Group(std::shared_ptr<Core> core, std::weak_ptr<ServerState> server, Grou
 Group::~Group() {
   sinks.clear();
   DestroyPoint();
-  ReleaseMarshaler();
 }
 
 MethodCall Group::Begin(const char* method) {
@@ -83,7 +78,7 @@ void Group::Reindex() {
 
 HRESULT Group::QueryInterface(REFIID riid, void** ppv) {
   MethodCall call = Begin("IUnknown::QueryInterface");
-  call.Arg("object", std::string("group")).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("object", "group").Iid("iid", riid).Begin();
   if (!ppv) return call.Return(E_POINTER);
   *ppv = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
@@ -132,7 +127,7 @@ HRESULT Group::GetState(DWORD* pUpdateRate, BOOL* pActive, LPWSTR* ppName, LONG*
       !phServerGroup)
     return call.Return(E_INVALIDARG);
   std::lock_guard<std::mutex> lock(core_->mutex);
-  *ppName = TaskString(settings.name);
+  *ppName = comown::task_copy(settings.name).release();
   if (!*ppName) return call.Return(E_OUTOFMEMORY);
   *pUpdateRate = settings.updateRate;
   *pActive = settings.active ? TRUE : FALSE;
@@ -147,12 +142,12 @@ HRESULT Group::GetState(DWORD* pUpdateRate, BOOL* pActive, LPWSTR* ppName, LONG*
 HRESULT Group::SetState(DWORD* pRequestedUpdateRate, DWORD* pRevisedUpdateRate, BOOL* pActive, LONG* pTimeBias,
                         FLOAT* pPercentDeadband, DWORD* pLCID, OPCHANDLE* phClientGroup) {
   MethodCall call = Begin("IOPCGroupStateMgt::SetState");
-  call.Arg("updateRate", OptionalText(pRequestedUpdateRate))
-      .Arg("active", OptionalBool(pActive))
-      .Arg("timeBias", OptionalText(pTimeBias))
-      .Arg("deadband", OptionalText(pPercentDeadband))
-      .Arg("lcid", OptionalText(pLCID))
-      .Arg("clientGroup", OptionalText(phClientGroup))
+  call.Optional("updateRate", pRequestedUpdateRate)
+      .OptionalFlag("active", pActive)
+      .Optional("timeBias", pTimeBias)
+      .Optional("deadband", pPercentDeadband)
+      .Optional("lcid", pLCID)
+      .Optional("clientGroup", phClientGroup)
       .Begin();
   if (call.ShortCircuit()) return call.FaultResult();
   if (pPercentDeadband && (*pPercentDeadband < 0.0f || *pPercentDeadband > 100.0f)) return call.Return(E_INVALIDARG);
@@ -178,14 +173,14 @@ HRESULT Group::SetName(LPCWSTR szName) {
   if (!szName || !*szName) return call.Return(E_INVALIDARG);
   std::shared_ptr<ServerState> server = server_.lock();
   std::lock_guard<std::mutex> lock(core_->mutex);
-  if (server && NameTaken(*server, szName, this)) return call.Return(OPC_E_DUPLICATENAME);
+  if (server && NameTaken(*server, comown::view(szName), this)) return call.Return(OPC_E_DUPLICATENAME);
   settings.name = szName;
   return call.Return(S_OK);
 }
 
 HRESULT Group::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCGroupStateMgt::CloneGroup");
-  call.Arg("name", szName).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("name", szName).Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppUnk) return call.Return(E_INVALIDARG);
@@ -195,7 +190,7 @@ HRESULT Group::CloneGroup(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     GroupSettings copy = settings;
-    copy.name = WStr(szName);
+    copy.name = wide_string(comown::view(szName));
     copy.active = false;  // a clone starts inactive
     HRESULT hr = CreateGroup(core_, server, copy, &clone);
     if (FAILED(hr)) return call.Return(hr);

@@ -7,32 +7,32 @@ namespace opcsim {
 
 namespace {
 
-struct DefLists {
-  std::vector<std::string> items, paths, clients, types, active;
-};
-
-DefLists Describe(const OPCITEMDEF* defs, DWORD count) {
-  DefLists l;
-  for (DWORD i = 0; defs && i < count; ++i) {
-    l.items.push_back(ToUtf8(defs[i].szItemID));
-    l.paths.push_back(ToUtf8(defs[i].szAccessPath));
-    l.clients.push_back(std::to_string(defs[i].hClient));
-    l.types.push_back(std::to_string(defs[i].vtRequestedDataType));
-    l.active.push_back(Bool(defs[i].bActive));
-  }
-  return l;
+// Logs the item definitions, one list per field.
+void Describe(MethodCall& call, const OPCITEMDEF* defs, DWORD count) {
+  auto each = [defs, count](auto field) {
+    return [defs, count, field] {
+      std::vector<std::string> texts;
+      for (DWORD i = 0; defs && i < count; ++i) texts.push_back(field(defs[i]));
+      return texts;
+    };
+  };
+  call.List("items", each([](const OPCITEMDEF& d) { return comown::to_utf8(d.szItemID); }))
+      .List("accessPaths", each([](const OPCITEMDEF& d) { return comown::to_utf8(d.szAccessPath); }))
+      .List("clientHandles", each([](const OPCITEMDEF& d) { return std::to_string(d.hClient); }))
+      .List("dataTypes", each([](const OPCITEMDEF& d) { return std::to_string(d.vtRequestedDataType); }))
+      .List("active", each([](const OPCITEMDEF& d) { return Bool(d.bActive); }));
 }
 
 // The per-item check shared by AddItems and ValidateItems (core locked).
 HRESULT CheckItem(const AddressSpace& space, const MethodCall& call, const OPCITEMDEF& def, std::uint32_t* leaf) {
-  WString id = WStr(def.szItemID);
+  const wide_view id = comown::view(def.szItemID);
   if (auto refused = call.Refused(id)) return *refused;
   if (!space.IsWellFormed(id)) return OPC_E_INVALIDITEMID;
   *leaf = space.FindLeaf(id);
   if (*leaf == AddressSpace::kNone) return OPC_E_UNKNOWNITEMID;
-  WString path = WStr(def.szAccessPath);
+  const wide_view path = comown::view(def.szAccessPath);
   if (!path.empty()) {
-    std::vector<WString> known = space.AccessPaths(*leaf);
+    std::vector<wide_string> known = space.AccessPaths(*leaf);
     if (std::find(known.begin(), known.end(), path) == known.end()) return OPC_E_UNKNOWNPATH;
   }
   VARTYPE vt = def.vtRequestedDataType;
@@ -47,20 +47,15 @@ HRESULT CheckItem(const AddressSpace& space, const MethodCall& call, const OPCIT
 HRESULT Group::AddOrValidate(bool add, DWORD dwCount, OPCITEMDEF* pItemArray, OPCITEMRESULT** ppResults,
                              HRESULT** ppErrors) {
   MethodCall call = Begin(add ? "IOPCItemMgt::AddItems" : "IOPCItemMgt::ValidateItems");
-  DefLists lists = call.Recording() ? Describe(pItemArray, dwCount) : DefLists();
-  call.Num("count", dwCount)
-      .List("items", std::move(lists.items))
-      .List("accessPaths", std::move(lists.paths))
-      .List("clientHandles", std::move(lists.clients))
-      .List("dataTypes", std::move(lists.types))
-      .List("active", std::move(lists.active))
-      .Begin();
+  call.Num("count", dwCount);
+  Describe(call, pItemArray, dwCount);
+  call.Begin();
   if (ppResults) *ppResults = nullptr;
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !pItemArray || !ppResults || !ppErrors) return call.Return(E_INVALIDARG);
-  TaskArray<OPCITEMRESULT> results(dwCount);
-  TaskArray<HRESULT> errors(dwCount);
+  auto results = comown::task_item_results::allocate(dwCount);
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
   if (!results || !errors) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   {
@@ -83,8 +78,8 @@ HRESULT Group::AddOrValidate(bool add, DWORD dwCount, OPCITEMDEF* pItemArray, OP
       item.hServer = core_->nextItemHandle++;
       item.hClient = def.hClient;
       item.leaf = leaf;
-      item.itemId = WStr(def.szItemID);
-      item.accessPath = WStr(def.szAccessPath);
+      item.itemId = comown::view(def.szItemID);
+      item.accessPath = comown::view(def.szAccessPath);
       item.requested = def.vtRequestedDataType;
       item.active = def.bActive != FALSE;
       r.hServer = item.hServer;
@@ -114,7 +109,7 @@ static HRESULT ForEachHandle(Group& group, MethodCall& call, DWORD count, const 
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (count == 0 || !handles || !ppErrors) return call.Return(E_INVALIDARG);
-  TaskArray<HRESULT> errors(count);
+  auto errors = comown::task_values<HRESULT>::allocate(count);
   if (!errors) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   {
@@ -149,7 +144,7 @@ HRESULT Group::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppError
 
 HRESULT Group::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemMgt::SetActiveState");
-  call.Num("count", dwCount).Handles("handles", phServer, dwCount).Arg("active", Bool(bActive)).Begin();
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).Flag("active", bActive).Begin();
   return ForEachHandle(*this, call, dwCount, phServer, ppErrors, [&](DWORD, GroupItem& item) {
     item.active = bActive != FALSE;
     return S_OK;
@@ -174,9 +169,12 @@ HRESULT Group::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* p
 
 HRESULT Group::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pRequestedDatatypes, HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemMgt::SetDatatypes");
-  std::vector<std::string> types;
-  for (DWORD i = 0; pRequestedDatatypes && i < dwCount; ++i) types.push_back(std::to_string(pRequestedDatatypes[i]));
-  call.Num("count", dwCount).Handles("handles", phServer, dwCount).List("dataTypes", types).Begin();
+  call.Num("count", dwCount).Handles("handles", phServer, dwCount).List("dataTypes", [&] {
+    std::vector<std::string> types;
+    for (DWORD i = 0; pRequestedDatatypes && i < dwCount; ++i) types.push_back(std::to_string(pRequestedDatatypes[i]));
+    return types;
+  });
+  call.Begin();
   if (!pRequestedDatatypes && !call.ShortCircuit()) {
     if (ppErrors) *ppErrors = nullptr;
     return call.Return(E_INVALIDARG);
@@ -194,7 +192,7 @@ HRESULT Group::SetDatatypes(DWORD dwCount, OPCHANDLE* phServer, VARTYPE* pReques
 
 HRESULT Group::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCItemMgt::CreateEnumerator");
-  call.Arg("iid", InterfaceName(riid)).Begin();
+  call.Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (!ppUnk) return call.Return(E_INVALIDARG);
   bool empty = call.WantsEmpty();
@@ -218,7 +216,7 @@ HRESULT Group::CreateEnumerator(REFIID riid, LPUNKNOWN* ppUnk) {
     }
   }
   bool none = attributes.empty();
-  *ppUnk = NewItemAttributesEnumerator(core_, std::move(attributes));
+  *ppUnk = NewItemAttributesEnumerator(core_, std::move(attributes)).detach();
   if (empty) return call.FaultResult();
   return call.Return(none ? S_FALSE : S_OK);
 }

@@ -42,7 +42,7 @@ HRESULT Server::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD
   if (ppvtDataTypes) *ppvtDataTypes = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!pdwCount || !ppPropertyIDs || !ppDescriptions || !ppvtDataTypes) return call.Return(E_INVALIDARG);
-  if (auto refused = call.Refused(WStr(szItemID))) return call.Return(*refused);
+  if (auto refused = call.Refused(comown::view(szItemID))) return call.Return(*refused);
   bool described;
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
@@ -52,13 +52,14 @@ HRESULT Server::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD
     described = !core_->space->Description(leaf).empty();
   }
   DWORD n = described ? 7 : 6;
-  TaskArray<DWORD> ids(n);
-  TaskArray<LPWSTR> texts(n);
-  TaskArray<VARTYPE> types(n);
+  auto ids = comown::task_values<DWORD>::allocate(n);
+  auto texts = comown::task_strings::allocate(n);
+  auto types = comown::task_values<VARTYPE>::allocate(n);
   if (!ids || !texts || !types) return call.Return(E_OUTOFMEMORY);
   for (DWORD i = 0; i < n; ++i) {
     ids[i] = kProperties[i].id;
-    texts[i] = TaskString(std::string(kProperties[i].description));
+    texts[i] = comown::task_copy(comown::to_wide(kProperties[i].description)).release();
+    if (!texts[i]) return call.Return(E_OUTOFMEMORY);
     types[i] = kProperties[i].type;
   }
   *pdwCount = n;
@@ -71,14 +72,14 @@ HRESULT Server::QueryAvailableProperties(LPWSTR szItemID, DWORD* pdwCount, DWORD
 HRESULT Server::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, VARIANT** ppvData,
                                   HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemProperties::GetItemProperties");
-  call.Arg("item", szItemID).Num("count", dwCount).List("properties", IdList(pdwPropertyIDs, dwCount)).Begin();
+  call.Arg("item", szItemID).Num("count", dwCount).List("properties", [&] { return IdList(pdwPropertyIDs, dwCount); }).Begin();
   if (ppvData) *ppvData = nullptr;
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !pdwPropertyIDs || !ppvData || !ppErrors) return call.Return(E_INVALIDARG);
-  if (auto refused = call.Refused(WStr(szItemID))) return call.Return(*refused);
-  TaskArray<VARIANT> data(dwCount);
-  TaskArray<HRESULT> errors(dwCount);
+  if (auto refused = call.Refused(comown::view(szItemID))) return call.Return(*refused);
+  auto data = comown::task_variants::allocate(dwCount);
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
   if (!data || !errors) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   {
@@ -91,7 +92,6 @@ HRESULT Server::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwProp
     const std::string& description = space.Description(leaf);
     for (DWORD i = 0; i < dwCount; ++i) {
       VARIANT& v = data[i];
-      VariantInit(&v);
       HRESULT hr = S_OK;
       switch (pdwPropertyIDs[i]) {
         case OPC_PROP_CDT:
@@ -124,8 +124,9 @@ HRESULT Server::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwProp
           if (description.empty()) {
             hr = OPC_E_INVALID_PID;
           } else {
+            v.bstrVal = comown::bstr_copy(comown::to_wide(description)).release();
             v.vt = VT_BSTR;
-            v.bstrVal = SysAllocString(ToWide(description).c_str());
+            if (!v.bstrVal) hr = E_OUTOFMEMORY;
           }
           break;
         default:
@@ -143,19 +144,19 @@ HRESULT Server::GetItemProperties(LPWSTR szItemID, DWORD dwCount, DWORD* pdwProp
 HRESULT Server::LookupItemIDs(LPWSTR szItemID, DWORD dwCount, DWORD* pdwPropertyIDs, LPWSTR** ppszNewItemIDs,
                               HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCItemProperties::LookupItemIDs");
-  call.Arg("item", szItemID).Num("count", dwCount).List("properties", IdList(pdwPropertyIDs, dwCount)).Begin();
+  call.Arg("item", szItemID).Num("count", dwCount).List("properties", [&] { return IdList(pdwPropertyIDs, dwCount); }).Begin();
   if (ppszNewItemIDs) *ppszNewItemIDs = nullptr;
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !pdwPropertyIDs || !ppszNewItemIDs || !ppErrors) return call.Return(E_INVALIDARG);
-  if (auto refused = call.Refused(WStr(szItemID))) return call.Return(*refused);
+  if (auto refused = call.Refused(comown::view(szItemID))) return call.Return(*refused);
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     HRESULT error;
     if (ResolveLeaf(szItemID, &error) == AddressSpace::kNone) return call.Return(error);
   }
-  TaskArray<LPWSTR> ids(dwCount);
-  TaskArray<HRESULT> errors(dwCount);
+  auto ids = comown::task_strings::allocate(dwCount);
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
   if (!ids || !errors) return call.Return(E_OUTOFMEMORY);
   // No property of ours is an item of its own: the standard ones never are.
   for (DWORD i = 0; i < dwCount; ++i) errors[i] = OPC_E_INVALID_PID;

@@ -35,29 +35,31 @@ Variant EvaluateSignal(const Signal& signal, std::uint64_t sample, std::uint64_t
 // ---- text of result codes (error_strings.cpp) ---------------------------------
 
 bool IsSupportedLocale(LCID lcid);
-HRESULT ErrorText(HRESULT code, WString* text);
+HRESULT ErrorText(HRESULT code, wide_string* text);
 
 // ---- enumerators (enumerators.cpp) ----------------------------------------------
 
 struct StringSource {
   virtual ~StringSource() = default;
   virtual std::size_t Count() const = 0;
-  virtual WString At(std::size_t index) const = 0;  // called with the core locked
+  // The element as a client gets it; empty when out of memory. Called with the core locked.
+  virtual comown::task_string At(std::size_t index) const = 0;
 };
 
 class StringList final : public StringSource {
  public:
-  explicit StringList(std::vector<WString> items) : items_(std::move(items)) {}
+  StringList() = default;
+  explicit StringList(std::vector<wide_string> items) : items_(std::move(items)) {}
   std::size_t Count() const override { return items_.size(); }
-  WString At(std::size_t index) const override { return items_[index]; }
+  comown::task_string At(std::size_t index) const override { return comown::task_copy(items_[index]); }
 
  private:
-  std::vector<WString> items_;
+  std::vector<wide_string> items_;
 };
 
 struct ItemAttributes {
-  WString accessPath;
-  WString itemId;
+  wide_string accessPath;
+  wide_string itemId;
   BOOL active = TRUE;
   OPCHANDLE hClient = 0;
   OPCHANDLE hServer = 0;
@@ -66,10 +68,11 @@ struct ItemAttributes {
   VARTYPE canonical = VT_EMPTY;
 };
 
-IEnumString* NewStringEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const StringSource> source);
-IEnumGUID* NewGuidEnumerator(std::shared_ptr<Core> core, std::vector<GUID> items);
-IEnumUnknown* NewUnknownEnumerator(std::shared_ptr<Core> core, std::vector<com_ptr<IUnknown>> items);
-IEnumOPCItemAttributes* NewItemAttributesEnumerator(std::shared_ptr<Core> core, std::vector<ItemAttributes> items);
+com_ptr<IEnumString> NewStringEnumerator(std::shared_ptr<Core> core, std::shared_ptr<const StringSource> source);
+com_ptr<IEnumGUID> NewGuidEnumerator(std::shared_ptr<Core> core, std::vector<GUID> items);
+com_ptr<IEnumUnknown> NewUnknownEnumerator(std::shared_ptr<Core> core, std::vector<com_ptr<IUnknown>> items);
+com_ptr<IEnumOPCItemAttributes> NewItemAttributesEnumerator(std::shared_ptr<Core> core,
+                                                            std::vector<ItemAttributes> items);
 
 // ---- the server object (server.cpp, browse.cpp, item_properties.cpp) ----------
 
@@ -147,7 +150,7 @@ class Server final : public ComObject,
 // ---- groups (group.cpp, item_mgt.cpp, sync_io.cpp, async_io.cpp, connection_point.cpp)
 
 struct GroupSettings {
-  WString name;
+  wide_string name;
   bool active = true;
   DWORD updateRate = 1000;
   OPCHANDLE hClientGroup = 0;
@@ -160,8 +163,8 @@ struct GroupItem {
   OPCHANDLE hServer = 0;
   OPCHANDLE hClient = 0;
   std::uint32_t leaf = 0;
-  WString itemId;
-  WString accessPath;
+  wide_string itemId;
+  wide_string accessPath;
   VARTYPE requested = VT_EMPTY;
   bool active = true;
   bool notified = false;
@@ -282,14 +285,32 @@ class Group final : public ComObject,
   friend class Point;
 };
 
-// ---- server list and class factory (server_list.cpp, registration.cpp) ----------
+// ---- server list, class objects and ProgIDs (server_list.cpp, class_objects.cpp, progids.cpp)
 
-// The classes registered on a host, shared by every server-list object there.
+// A server class of a simulator on a host, as the host's server list lists it.
 struct HostClass {
   std::shared_ptr<Core> core;
   std::size_t classIndex;
 };
+// The classes the simulators registered on a host, each class once.
 std::vector<HostClass> ClassesOnHost(const std::string& host);
+void AddHostClasses(const std::shared_ptr<Core>& core);
+void RemoveHostClasses(const Core& core);
 HRESULT CreateServerList(const std::string& host, std::shared_ptr<Core> core, REFIID riid, void** ppv);
+
+// The class index that stands for a simulator's server list.
+constexpr std::size_t kServerList = static_cast<std::size_t>(-1);
+// Serves `clsid` with the simulator's class (or its server list) on the host of
+// its options, from the calling thread's apartment: registers the class object,
+// or joins the one another simulator registered there, which this one now serves.
+HRESULT JoinClassObject(const std::shared_ptr<Core>& core, std::size_t classIndex, REFCLSID clsid,
+                        std::shared_ptr<SharedClassObject>* joined);
+// The simulator stops serving it; the last one revokes it (from the apartment that registered it).
+void LeaveClassObject(const std::shared_ptr<SharedClassObject>& joined, const Core& core);
+
+// Names `clsid` with the ProgID in the registry for as long as the simulator uses it.
+void UseProgId(const Core& core, const std::string& progId, REFCLSID clsid);
+// Ends the simulator's uses; a ProgID another simulator uses stays, naming that one's class.
+void DropProgIds(const Core& core);
 
 }  // namespace opcsim

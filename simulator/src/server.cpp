@@ -1,4 +1,6 @@
 // The DA server object: IUnknown, IOPCServer and IOPCCommon.
+#include <algorithm>
+
 #include "objects.h"
 
 namespace opcsim {
@@ -10,8 +12,6 @@ LONG LocalTimeBias() {
   return GetTimeZoneInformation(&tz) == TIME_ZONE_ID_INVALID ? 0 : tz.Bias;
 }
 
-std::string OptionalText(const LONG* p) { return p ? std::to_string(*p) : std::string("null"); }
-std::string OptionalText(const FLOAT* p) { return p ? std::to_string(*p) : std::string("null"); }
 
 }  // namespace
 
@@ -24,16 +24,17 @@ Server::Server(std::shared_ptr<Core> core, std::size_t classIndex)
 }
 
 HRESULT Server::Create(std::shared_ptr<Core> core, std::size_t classIndex, REFIID riid, void** ppv) {
-  auto* server = new Server(core, classIndex);
+  com_ptr<Server> server(new Server(core, classIndex), comown::add_ref);
   {
     std::lock_guard<std::mutex> lock(core->mutex);
     server->state_->serial = core->nextServerSerial++;
-    core->servers.push_back(server->state_);
+    auto& servers = core->servers;
+    servers.erase(std::remove_if(servers.begin(), servers.end(), [](const auto& s) { return s.expired(); }),
+                  servers.end());
+    servers.push_back(server->state_);
   }
-  server->AddRef();
-  HRESULT hr = server->QueryInterface(riid, ppv);
-  server->Release();
-  return hr;
+  // Asked for an interface it lacks, the server goes again with its holder.
+  return server->QueryInterface(riid, ppv);
 }
 
 Server::~Server() {
@@ -43,7 +44,6 @@ Server::~Server() {
     groups.swap(state_->groups);
   }
   groups.clear();  // outside the lock: a group may release client sinks
-  ReleaseMarshaler();
 }
 
 MethodCall Server::Begin(const char* method) {
@@ -54,7 +54,7 @@ MethodCall Server::Begin(const char* method) {
 
 HRESULT Server::QueryInterface(REFIID riid, void** ppv) {
   MethodCall call = Begin("IUnknown::QueryInterface");
-  call.Arg("object", std::string("server")).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("object", "server").Iid("iid", riid).Begin();
   if (!ppv) return call.Return(E_POINTER);
   *ppv = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
@@ -83,13 +83,13 @@ HRESULT Server::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRa
                          DWORD* pRevisedUpdateRate, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCServer::AddGroup");
   call.Arg("name", szName)
-      .Arg("active", Bool(bActive))
+      .Flag("active", bActive)
       .Num("updateRate", dwRequestedUpdateRate)
       .Num("clientGroup", hClientGroup)
-      .Arg("timeBias", OptionalText(pTimeBias))
-      .Arg("deadband", OptionalText(pPercentDeadband))
+      .Optional("timeBias", pTimeBias)
+      .Optional("deadband", pPercentDeadband)
       .Num("lcid", dwLCID)
-      .Arg("iid", InterfaceName(riid))
+      .Iid("iid", riid)
       .Begin();
   if (phServerGroup) *phServerGroup = 0;
   if (pRevisedUpdateRate) *pRevisedUpdateRate = 0;
@@ -99,7 +99,7 @@ HRESULT Server::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRa
   if (pPercentDeadband && (*pPercentDeadband < 0.0f || *pPercentDeadband > 100.0f)) return call.Return(E_INVALIDARG);
 
   GroupSettings settings;
-  settings.name = WStr(szName);
+  settings.name = wide_string(comown::view(szName));
   settings.active = bActive != FALSE;
   settings.updateRate = std::max(dwRequestedUpdateRate, core_->options.minUpdateRate);
   settings.hClientGroup = hClientGroup;
@@ -123,15 +123,15 @@ HRESULT Server::AddGroup(LPCWSTR szName, BOOL bActive, DWORD dwRequestedUpdateRa
 }
 
 HRESULT Server::ErrorStringFor(MethodCall& call, HRESULT code, LPWSTR* ppString) {
-  WString text;
+  wide_string text;
   if (FAILED(ErrorText(code, &text))) return call.Return(E_INVALIDARG);
-  *ppString = TaskString(text);
+  *ppString = comown::task_copy(text).release();
   return call.Return(*ppString ? S_OK : E_OUTOFMEMORY);
 }
 
 HRESULT Server::GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR* ppString) {
   MethodCall call = Begin("IOPCServer::GetErrorString");
-  call.Arg("error", Hex(dwError)).Num("lcid", dwLocale).Begin();
+  call.Hex("error", dwError).Num("lcid", dwLocale).Begin();
   if (ppString) *ppString = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppString || !IsSupportedLocale(dwLocale)) return call.Return(E_INVALIDARG);
@@ -140,7 +140,7 @@ HRESULT Server::GetErrorString(HRESULT dwError, LCID dwLocale, LPWSTR* ppString)
 
 HRESULT Server::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCServer::GetGroupByName");
-  call.Arg("name", szName).Arg("iid", InterfaceName(riid)).Begin();
+  call.Arg("name", szName).Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!szName || !ppUnk) return call.Return(E_INVALIDARG);
@@ -148,7 +148,7 @@ HRESULT Server::GetGroupByName(LPCWSTR szName, REFIID riid, LPUNKNOWN* ppUnk) {
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     for (const com_ptr<Group>& g : state_->groups)
-      if (g->settings.name == szName) found = g;
+      if (g->settings.name == comown::view(szName)) found = g;
   }
   if (!found) return call.Return(E_INVALIDARG);
   return call.Return(found->QueryInterface(riid, reinterpret_cast<void**>(ppUnk)));
@@ -160,28 +160,29 @@ HRESULT Server::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
   if (ppServerStatus) *ppServerStatus = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppServerStatus) return call.Return(E_INVALIDARG);
-  TaskArray<OPCSERVERSTATUS> status(1);
+  comown::task_server_status status(comown::task_mem<OPCSERVERSTATUS>::allocate().release());
   if (!status) return call.Return(E_OUTOFMEMORY);
+  OPCSERVERSTATUS& out = *status.get();
   std::lock_guard<std::mutex> lock(core_->mutex);
   const ServerClass& cls = core_->Class(state_->classIndex);
-  status[0].ftStartTime = state_->start;
-  status[0].ftCurrentTime = Now();
-  status[0].ftLastUpdateTime = state_->lastUpdate;
-  status[0].dwServerState = static_cast<OPCSERVERSTATE>(cls.state);
-  status[0].dwGroupCount = static_cast<DWORD>(state_->groups.size());
-  status[0].dwBandWidth = 0xFFFFFFFF;  // unknown, as the standard allows
-  status[0].wMajorVersion = cls.majorVersion;
-  status[0].wMinorVersion = cls.minorVersion;
-  status[0].wBuildNumber = cls.buildNumber;
-  status[0].szVendorInfo = TaskString(cls.vendor);
-  if (!status[0].szVendorInfo) return call.Return(E_OUTOFMEMORY);
+  out.ftStartTime = state_->start;
+  out.ftCurrentTime = Now();
+  out.ftLastUpdateTime = state_->lastUpdate;
+  out.dwServerState = static_cast<OPCSERVERSTATE>(cls.state);
+  out.dwGroupCount = static_cast<DWORD>(state_->groups.size());
+  out.dwBandWidth = 0xFFFFFFFF;  // unknown, as the standard allows
+  out.wMajorVersion = cls.majorVersion;
+  out.wMinorVersion = cls.minorVersion;
+  out.wBuildNumber = cls.buildNumber;
+  out.szVendorInfo = comown::task_copy(comown::to_wide(cls.vendor)).release();
+  if (!out.szVendorInfo) return call.Return(E_OUTOFMEMORY);
   *ppServerStatus = status.release();
   return call.Return(S_OK);
 }
 
 HRESULT Server::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
   MethodCall call = Begin("IOPCServer::RemoveGroup");
-  call.Num("handle", hServerGroup).Arg("force", Bool(bForce)).Begin();
+  call.Num("handle", hServerGroup).Flag("force", bForce).Begin();
   if (call.ShortCircuit()) return call.FaultResult();
   com_ptr<Group> removed;
   {
@@ -202,7 +203,7 @@ HRESULT Server::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
 
 HRESULT Server::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNOWN* ppUnk) {
   MethodCall call = Begin("IOPCServer::CreateGroupEnumerator");
-  call.Num("scope", dwScope).Arg("iid", InterfaceName(riid)).Begin();
+  call.Num("scope", dwScope).Iid("iid", riid).Begin();
   if (ppUnk) *ppUnk = nullptr;
   if (!ppUnk || dwScope < OPC_ENUM_PRIVATE_CONNECTIONS || dwScope > OPC_ENUM_ALL) return call.Return(E_INVALIDARG);
   bool empty = call.WantsEmpty();
@@ -211,20 +212,20 @@ HRESULT Server::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, LPUNKNO
   if (!string && !IsEqualIID(riid, IID_IEnumUnknown)) return call.Return(E_NOINTERFACE);
   // Every group is private: the public scopes see none.
   bool publicOnly = dwScope == OPC_ENUM_PUBLIC_CONNECTIONS || dwScope == OPC_ENUM_PUBLIC;
-  std::vector<WString> names;
+  std::vector<wide_string> names;
   std::vector<com_ptr<IUnknown>> groups;
   if (!empty && !publicOnly) {
     std::lock_guard<std::mutex> lock(core_->mutex);
     for (const com_ptr<Group>& g : state_->groups) {
       names.push_back(g->settings.name);
-      groups.emplace_back(static_cast<IOPCItemMgt*>(g.get()));
+      groups.emplace_back(static_cast<IOPCItemMgt*>(g.get()), comown::add_ref);
     }
   }
   bool none = names.empty();
   if (string)
-    *ppUnk = NewStringEnumerator(core_, std::make_shared<StringList>(std::move(names)));
+    *ppUnk = NewStringEnumerator(core_, std::make_shared<StringList>(std::move(names))).detach();
   else
-    *ppUnk = NewUnknownEnumerator(core_, std::move(groups));
+    *ppUnk = NewUnknownEnumerator(core_, std::move(groups)).detach();
   if (empty) return call.FaultResult();
   return call.Return(none ? S_FALSE : S_OK);
 }
@@ -259,7 +260,7 @@ HRESULT Server::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
   if (pdwLcid) *pdwLcid = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!pdwCount || !pdwLcid) return call.Return(E_INVALIDARG);
-  TaskArray<LCID> ids(1);
+  auto ids = comown::task_values<LCID>::allocate(1);
   if (!ids) return call.Return(E_OUTOFMEMORY);
   ids[0] = 0x0409;  // English (United States): the only language of our texts
   *pdwLcid = ids.release();
@@ -269,7 +270,7 @@ HRESULT Server::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
 
 HRESULT Server::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
   MethodCall call = Begin("IOPCCommon::GetErrorString");
-  call.Arg("error", Hex(dwError)).Begin();
+  call.Hex("error", dwError).Begin();
   if (ppString) *ppString = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (!ppString) return call.Return(E_INVALIDARG);
@@ -282,7 +283,7 @@ HRESULT Server::SetClientName(LPCWSTR szName) {
   if (call.ShortCircuit()) return call.FaultResult();
   if (!szName) return call.Return(E_INVALIDARG);
   std::lock_guard<std::mutex> lock(core_->mutex);
-  state_->clientName = ToUtf8(szName);
+  state_->clientName = comown::to_utf8(szName);
   return call.Return(S_OK);
 }
 

@@ -1,8 +1,9 @@
 // The server-list component: IOPCServerList over the server classes that
 // simulators registered on its host.
 //
-// A host has one server-list registration, whichever simulator made it first;
-// its calls are logged, and its fault rules read, in that simulator.
+// A server list's calls are logged, and its fault rules read, in the simulator
+// that served the class object when the client created it: the latest one on
+// the host, in the client's apartment, that has a server list.
 #include "objects.h"
 
 namespace opcsim {
@@ -28,7 +29,7 @@ class ServerList final : public ComObject, public IOPCServerList {
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     MethodCall call(*core_, "IUnknown::QueryInterface");
-    call.Arg("object", std::string("serverlist")).Arg("iid", InterfaceName(riid)).Begin();
+    call.Arg("object", "serverlist").Iid("iid", riid).Begin();
     if (!ppv) return call.Return(E_POINTER);
     *ppv = nullptr;
     if (call.ShortCircuit()) return call.FaultResult();
@@ -43,12 +44,12 @@ class ServerList final : public ComObject, public IOPCServerList {
   HRESULT STDMETHODCALLTYPE EnumClassesOfCategories(ULONG cImplemented, CATID rgcatidImpl[], ULONG cRequired,
                                                     CATID rgcatidReq[], IEnumGUID** ppenumClsid) override {
     MethodCall call(*core_, "IOPCServerList::EnumClassesOfCategories");
-    call.List("implemented", CategoryList(cImplemented, rgcatidImpl))
-        .List("required", CategoryList(cRequired, rgcatidReq))
+    call.List("implemented", [&] { return CategoryList(cImplemented, rgcatidImpl); })
+        .List("required", [&] { return CategoryList(cRequired, rgcatidReq); })
         .Begin();
     if (ppenumClsid) *ppenumClsid = nullptr;
     if (call.WantsEmpty() && ppenumClsid) {
-      *ppenumClsid = NewGuidEnumerator(core_, {});
+      *ppenumClsid = NewGuidEnumerator(core_, {}).detach();
       return call.FaultResult();
     }
     if (call.ShortCircuit()) return call.FaultResult();
@@ -65,13 +66,13 @@ class ServerList final : public ComObject, public IOPCServerList {
       // required list never excludes one.
       if (implements) found.push_back(cls.clsid);
     }
-    *ppenumClsid = NewGuidEnumerator(core_, std::move(found));
+    *ppenumClsid = NewGuidEnumerator(core_, std::move(found)).detach();
     return call.Return(S_OK);
   }
 
   HRESULT STDMETHODCALLTYPE GetClassDetails(REFCLSID clsid, LPOLESTR* ppszProgID, LPOLESTR* ppszUserType) override {
     MethodCall call(*core_, "IOPCServerList::GetClassDetails");
-    call.Arg("clsid", GuidText(clsid)).Begin();
+    call.Guid("clsid", clsid).Begin();
     if (ppszProgID) *ppszProgID = nullptr;
     if (ppszUserType) *ppszUserType = nullptr;
     if (call.ShortCircuit()) return call.FaultResult();
@@ -81,8 +82,11 @@ class ServerList final : public ComObject, public IOPCServerList {
       const ServerClass& cls = hc.core->Class(hc.classIndex);
       if (!IsEqualGUID(cls.clsid, clsid)) continue;
       if (FAILED(cls.classDetailsError)) return call.Return(cls.classDetailsError);
-      *ppszProgID = TaskString(cls.progId);
-      *ppszUserType = TaskString(cls.userType);
+      comown::task_string progId = comown::task_copy(comown::to_wide(cls.progId));
+      comown::task_string userType = comown::task_copy(comown::to_wide(cls.userType));
+      if (!progId || !userType) return call.Return(E_OUTOFMEMORY);
+      *ppszProgID = progId.release();
+      *ppszUserType = userType.release();
       return call.Return(S_OK);
     }
     return call.Return(REGDB_E_CLASSNOTREG);
@@ -93,7 +97,7 @@ class ServerList final : public ComObject, public IOPCServerList {
     call.Arg("progid", szProgId).Begin();
     if (call.ShortCircuit()) return call.FaultResult();
     if (!szProgId || !clsid) return call.Return(E_POINTER);
-    std::string wanted = ToUtf8(szProgId);
+    std::string wanted = comown::to_utf8(szProgId);
     for (const HostClass& hc : ClassesOnHost(host_)) {
       std::lock_guard<std::mutex> lock(hc.core->mutex);
       const ServerClass& cls = hc.core->Class(hc.classIndex);
@@ -113,11 +117,7 @@ class ServerList final : public ComObject, public IOPCServerList {
 }  // namespace
 
 HRESULT CreateServerList(const std::string& host, std::shared_ptr<Core> core, REFIID riid, void** ppv) {
-  auto* list = new ServerList(host, std::move(core));
-  list->AddRef();
-  HRESULT hr = list->QueryInterface(riid, ppv);
-  list->Release();
-  return hr;
+  return MakeObject<ServerList>(host, std::move(core))->QueryInterface(riid, ppv);
 }
 
 }  // namespace opcsim

@@ -47,10 +47,10 @@ Variant EvaluateSignal(const Signal& signal, std::uint64_t sample, std::uint64_t
     case SignalKind::None:
       break;
   }
-  Variant v = Variant::R8(value);
+  Variant v = variant::R8(value);
   if (type == VT_R8) return v;
   Variant out;
-  if (FAILED(ConvertValue(*v, type, out.get()))) return v;
+  if (FAILED(ConvertValue(*v, type, out.put()))) return v;
   return out;
 }
 

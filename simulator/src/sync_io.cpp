@@ -14,10 +14,10 @@ unsigned long long Ticks(const FILETIME& f) {
 HRESULT StoreConverted(AddressSpace& space, std::uint32_t leaf, const VARIANT& value) {
   if (value.vt == VT_EMPTY) return OPC_E_BADTYPE;
   Variant converted;
-  HRESULT hr = ConvertValue(value, space.LeafType(leaf), converted.get());
+  HRESULT hr = ConvertValue(value, space.LeafType(leaf), converted.put());
   if (hr == DISP_E_OVERFLOW) return OPC_E_RANGE;
   if (FAILED(hr)) return OPC_E_BADTYPE;
-  space.Store(leaf, *converted.get());
+  space.Store(leaf, std::move(converted));
   return S_OK;
 }
 
@@ -34,9 +34,9 @@ HRESULT ReadItem(Core& core, const Group& group, const GroupItem& item, OPCDATAS
   }
   if (item.requested == VT_EMPTY || item.requested == state->value.vt()) return S_OK;
   Variant converted;
-  HRESULT hr = ConvertValue(*state->value, item.requested, converted.get());
+  HRESULT hr = ConvertValue(*state->value, item.requested, converted.put());
   if (FAILED(hr)) {
-    state->value = Variant();
+    state->value.clear();
     state->quality = OPC_QUALITY_BAD;
     return hr;
   }
@@ -47,7 +47,7 @@ HRESULT ReadItem(Core& core, const Group& group, const GroupItem& item, OPCDATAS
 HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, OPCITEMSTATE** ppItemValues,
                     HRESULT** ppErrors) {
   MethodCall call = Begin("IOPCSyncIO::Read");
-  call.Arg("source", std::string(dwSource == OPC_DS_CACHE ? "cache" : dwSource == OPC_DS_DEVICE ? "device" : "invalid"))
+  call.Arg("source", dwSource == OPC_DS_CACHE ? "cache" : dwSource == OPC_DS_DEVICE ? "device" : "invalid")
       .Num("count", dwCount)
       .Handles("handles", phServer, dwCount)
       .Begin();
@@ -56,15 +56,14 @@ HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, 
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !phServer || !ppItemValues || !ppErrors) return call.Return(E_INVALIDARG);
   if (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE) return call.Return(E_INVALIDARG);
-  TaskArray<OPCITEMSTATE> states(dwCount);
-  TaskArray<HRESULT> errors(dwCount);
+  auto states = comown::task_item_states::allocate(dwCount);
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
   if (!states || !errors) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     for (DWORD i = 0; i < dwCount; ++i) {
       OPCITEMSTATE& out = states[i];
-      VariantInit(&out.vDataValue);
       out.wQuality = OPC_QUALITY_BAD;
       GroupItem* item = FindItem(phServer[i]);
       HRESULT hr = S_OK;
@@ -79,7 +78,7 @@ HRESULT Group::Read(OPCDATASOURCE dwSource, DWORD dwCount, OPCHANDLE* phServer, 
           hr = ReadItem(*core_, *this, *item, dwSource, &state);
           out.ftTimeStamp = state.time;
           out.wQuality = state.quality;
-          out.vDataValue = state.value.Detach();
+          out.vDataValue = state.value.release();
         }
       }
       errors[i] = hr;
@@ -100,7 +99,7 @@ HRESULT Group::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, H
   if (ppErrors) *ppErrors = nullptr;
   if (call.ShortCircuit()) return call.FaultResult();
   if (dwCount == 0 || !phServer || !pItemValues || !ppErrors) return call.Return(E_INVALIDARG);
-  TaskArray<HRESULT> errors(dwCount);
+  auto errors = comown::task_values<HRESULT>::allocate(dwCount);
   if (!errors) return call.Return(E_OUTOFMEMORY);
   bool someFailed = false;
   {

@@ -106,13 +106,13 @@ bool ParseNumber(const std::string& text, double* out) {
 // One scalar value of the base type.
 bool ParseScalar(const std::string& text, VARTYPE vt, Variant* out) {
   if (vt == VT_BSTR) {
-    *out = Variant::Str(text);
+    *out = variant::Str(text);
     return true;
   }
   if (vt == VT_BOOL) {
     std::string u = Upper(text);
-    if (u == "TRUE" || u == "1") *out = Variant::Bool(true);
-    else if (u == "FALSE" || u == "0") *out = Variant::Bool(false);
+    if (u == "TRUE" || u == "1") *out = variant::Bool(true);
+    else if (u == "FALSE" || u == "0") *out = variant::Bool(false);
     else return false;
     return true;
   }
@@ -129,21 +129,21 @@ bool ParseScalar(const std::string& text, VARTYPE vt, Variant* out) {
     st.wSecond = static_cast<WORD>(s);
     DATE date = 0;
     if (!SystemTimeToVariantTime(&st, &date)) return false;
-    *out = Variant::Date(date);
+    *out = variant::Date(date);
     return true;
   }
   double number = 0;
   if (!ParseNumber(text, &number)) return false;
   if (vt == VT_CY) {
-    *out = Variant::Cy(static_cast<LONGLONG>(std::llround(number * 10000.0)));
+    *out = variant::Cy(static_cast<LONGLONG>(std::llround(number * 10000.0)));
     return true;
   }
   if (vt == VT_I8) {
-    *out = Variant::I8(std::strtoll(text.c_str(), nullptr, 0));
+    *out = variant::I8(std::strtoll(text.c_str(), nullptr, 0));
     return true;
   }
-  Variant r8 = Variant::R8(number);
-  return SUCCEEDED(ConvertValue(*r8, vt, out->get()));
+  Variant r8 = variant::R8(number);
+  return SUCCEEDED(ConvertValue(*r8, vt, out->put()));
 }
 
 bool ParseValue(const std::string& text, VARTYPE vt, Variant* out) {
@@ -157,15 +157,16 @@ bool ParseValue(const std::string& text, VARTYPE vt, Variant* out) {
     if (!ParseScalar(part, base, &e)) return false;
     elements.push_back(std::move(e));
   }
-  SAFEARRAY* sa = SafeArrayCreateVector(base, 0, static_cast<ULONG>(elements.size()));
-  if (!sa) return false;
+  comown::com_safearray array(SafeArrayCreateVector(base, 0, static_cast<ULONG>(elements.size())));
+  if (!array) return false;
   for (LONG i = 0; i < static_cast<LONG>(elements.size()); ++i) {
     VARIANT* e = elements[static_cast<std::size_t>(i)].get();
     void* element = base == VT_BSTR ? static_cast<void*>(e->bstrVal) : static_cast<void*>(&e->llVal);
-    SafeArrayPutElement(sa, &i, element);
+    if (FAILED(SafeArrayPutElement(array.get(), &i, element))) return false;
   }
-  out->get()->vt = vt;
-  out->get()->parray = sa;
+  VARIANT* value = out->put();
+  value->vt = vt;
+  value->parray = array.release();
   return true;
 }
 
@@ -241,16 +242,16 @@ std::shared_ptr<AddressSpace> ParseAddressSpace(const std::string& text, std::st
     if (!Tokenize(line, &t, &why)) break;
     if (t.empty() || t[0][0] == '#') continue;
     if (t[0] == "separator") {
-      if (space || t.size() != 2 || ToWide(t[1]).size() != 1) {
+      if (space || t.size() != 2 || comown::to_wide(t[1]).size() != 1) {
         why = "separator takes one character and comes before any item";
         break;
       }
-      separator = ToWide(t[1])[0];
+      separator = comown::to_wide(t[1])[0];
       continue;
     }
     if (!space) space = std::make_shared<AddressSpace>(separator);
     if (t[0] == "branch") {
-      if (t.size() != 2 || !space->IsWellFormed(ToWide(t[1]))) {
+      if (t.size() != 2 || !space->IsWellFormed(comown::to_wide(t[1]))) {
         why = "branch takes one path";
         break;
       }

@@ -31,10 +31,8 @@ HRESULT ConvertValue(const VARIANT& in, VARTYPE vt, VARIANT* out) {
 }
 
 bool CanConvert(const VARIANT& sample, VARTYPE vt) {
-  VARIANT out;
-  HRESULT hr = ConvertValue(sample, vt, &out);
-  VariantClear(&out);
-  return SUCCEEDED(hr);
+  Variant out;
+  return SUCCEEDED(ConvertValue(sample, vt, out.put()));
 }
 
 DATE FileTimeToDate(const FILETIME& ft) {

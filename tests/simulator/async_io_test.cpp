@@ -1,5 +1,6 @@
 // Asynchronous requests and their completions at the group's subscriber.
 #include <atomic>
+#include <cstdio>
 
 #include "sim_test.h"
 
@@ -7,19 +8,17 @@ using namespace simtest;
 
 namespace {
 
-// Records what the server calls back.
+std::string Hex(HRESULT hr) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+  return text;
+}
+
+// Records each callback as one line: kind, transaction, client group handle,
+// "failed" when the master error is not S_OK, then each item's client handle
+// with "=value" (as VT_I4) where a value travels and ":error" where it failed.
 class Sink final : public IOPCDataCallback {
  public:
-  struct Event {
-    std::string kind;
-    DWORD transaction;
-    OPCHANDLE group;
-    HRESULT master;
-    std::vector<OPCHANDLE> clients;
-    std::vector<HRESULT> errors;
-    std::vector<LONG> values;  // as VT_I4 where they convert
-  };
-
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     *ppv = nullptr;
     if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IOPCDataCallback)) return E_NOINTERFACE;
@@ -43,23 +42,24 @@ class Sink final : public IOPCDataCallback {
     return Record("write", t, g, e, n, c, nullptr, errors);
   }
   HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD t, OPCHANDLE g) override {
-    events.push_back(Event{"cancel", t, g, S_OK, {}, {}, {}});
-    return S_OK;
+    return Record("cancel", t, g, S_OK, 0, nullptr, nullptr, nullptr);
   }
 
   std::atomic<ULONG> refs{0};
-  std::vector<Event> events;
+  std::vector<std::string> events;
 
  private:
   HRESULT Record(const char* kind, DWORD t, OPCHANDLE g, HRESULT master, DWORD n, OPCHANDLE* c, VARIANT* v,
                  HRESULT* errors) {
-    Event e{kind, t, g, master, std::vector<OPCHANDLE>(c, c + n), std::vector<HRESULT>(errors, errors + n), {}};
-    for (DWORD i = 0; v && i < n; ++i) {
-      VARIANT l;
-      VariantInit(&l);
-      e.values.push_back(SUCCEEDED(VariantChangeType(&l, &v[i], 0, VT_I4)) ? l.lVal : -1);
+    std::string line = std::string(kind) + " " + std::to_string(t) + " " + std::to_string(g);
+    if (master != S_OK) line += " failed";
+    for (DWORD i = 0; i < n; ++i) {
+      line += " " + std::to_string(c[i]);
+      opcsim::Variant value;
+      if (v && SUCCEEDED(VariantChangeType(value.put(), &v[i], 0, VT_I4))) line += "=" + std::to_string(value.get()->lVal);
+      if (errors[i] != S_OK) line += ":" + Hex(errors[i]);
     }
-    events.push_back(std::move(e));
+    events.push_back(line);
     return S_OK;
   }
 };
@@ -70,26 +70,23 @@ class AsyncIO : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     group_ = AddGroup("async");
-    io_ = Query<IOPCAsyncIO2>(group_.get(), IID_IOPCAsyncIO2);
-    Ref<IConnectionPointContainer> container =
-        Query<IConnectionPointContainer>(group_.get(), IID_IConnectionPointContainer);
-    ASSERT_TRUE(io_ && container);
-    ASSERT_EQ(S_OK, container->FindConnectionPoint(IID_IOPCDataCallback, point_.Out()));
+    io_ = group_.as<IOPCAsyncIO2>();
+    ASSERT_EQ(S_OK, group_.as<IConnectionPointContainer>()->FindConnectionPoint(IID_IOPCDataCallback, point_.put()));
     handles_ = AddItems(group_.get(), {"Plant.Types.Int32", "Plant.Types.Int16"});
   }
   void TearDown() override {
-    point_.Reset();
-    io_.Reset();
-    group_.Reset();
+    point_.reset();
+    io_.reset();
+    group_.reset();
     SimTest::TearDown();
     EXPECT_EQ(0u, sink_.refs.load()) << "the group let its subscriber go";
   }
   void Subscribe() { ASSERT_EQ(S_OK, point_->Advise(&sink_, &cookie_)); }
 
   Sink sink_;
-  Ref<IOPCItemMgt> group_;
-  Ref<IOPCAsyncIO2> io_;
-  Ref<IConnectionPoint> point_;
+  com_ptr<IOPCItemMgt> group_;
+  com_ptr<IOPCAsyncIO2> io_;
+  com_ptr<IConnectionPoint> point_;
   std::vector<OPCHANDLE> handles_;
   DWORD cookie_ = 0;
 };
@@ -105,13 +102,15 @@ class QueuedAsyncIO : public AsyncIO {
   QueuedAsyncIO() : AsyncIO(Queued()) {}
 };
 
+using Events = std::vector<std::string>;
+
 }  // namespace
 
-TEST_F(AsyncIO, NeedsASubscriber) {
+TEST_F(AsyncIO, NeedsOneSubscriber) {
   DWORD cancel = 9;
-  HRESULT* errors = nullptr;
-  EXPECT_EQ(CONNECT_E_NOCONNECTION, io_->Read(2, handles_.data(), 1, &cancel, &errors));
-  EXPECT_EQ(nullptr, errors);
+  comown::task_values<HRESULT> errors;
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, io_->Read(2, handles_.data(), 1, &cancel, errors.put()));
+  EXPECT_FALSE(errors);
   EXPECT_EQ(CONNECT_E_NOCONNECTION, io_->SetEnable(FALSE));
   Subscribe();
   DWORD second = 0;
@@ -122,36 +121,22 @@ TEST_F(AsyncIO, NeedsASubscriber) {
 
 TEST_F(AsyncIO, CompletionsArriveWithinTheCallWithTheTransaction) {
   Subscribe();
-  VARIANT values[3];
-  for (VARIANT& v : values) VariantInit(&v), v.vt = VT_I4;
+  VARIANT values[3] = {};
+  for (VARIANT& v : values) v.vt = VT_I4;
   values[0].lVal = 77;
   values[1].lVal = 100000;  // too big for VT_I2: fails in the completion
   OPCHANDLE handles[] = {handles_[0], handles_[1], 31337};
   DWORD cancel = 0;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_FALSE, io_->Write(3, handles, values, 5, &cancel, &errors));
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_FALSE, io_->Write(3, handles, values, 5, &cancel, errors.put()));
   EXPECT_EQ(OPC_E_INVALIDHANDLE, errors[2]);
-  CoTaskMemFree(errors);
-  ASSERT_EQ(1u, sink_.events.size());
-  EXPECT_EQ("write", sink_.events[0].kind);
-  EXPECT_EQ(5u, sink_.events[0].transaction);
-  EXPECT_EQ(7u, sink_.events[0].group) << "the client's group handle";
-  EXPECT_EQ((std::vector<OPCHANDLE>{100, 101}), sink_.events[0].clients);
-  EXPECT_EQ((std::vector<HRESULT>{S_OK, OPC_E_RANGE}), sink_.events[0].errors);
-  EXPECT_EQ(S_FALSE, sink_.events[0].master);
-
-  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 6, &cancel, &errors));
-  CoTaskMemFree(errors);
-  ASSERT_EQ(2u, sink_.events.size());
-  EXPECT_EQ("read", sink_.events[1].kind);
-  EXPECT_EQ(6u, sink_.events[1].transaction);
-  EXPECT_EQ((std::vector<LONG>{77, -16}), sink_.events[1].values);
-
+  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 6, &cancel, errors.put()));
   ASSERT_EQ(S_OK, io_->Refresh2(OPC_DS_CACHE, 8, &cancel));
-  ASSERT_EQ(3u, sink_.events.size());
-  EXPECT_EQ("data", sink_.events[2].kind);
-  EXPECT_EQ(8u, sink_.events[2].transaction);
   EXPECT_EQ(E_FAIL, io_->Cancel2(cancel)) << "already delivered";
+  // 7 is the client's group handle, 100 and 101 the items' client handles.
+  EXPECT_EQ((Events{"write 5 7 failed 100 101:" + Hex(OPC_E_RANGE), "read 6 7 100=77 101=-16",
+                    "data 8 7 100=77 101=-16"}),
+            sink_.events);
   EXPECT_EQ(S_OK, point_->Unadvise(cookie_));
 }
 
@@ -162,36 +147,27 @@ TEST_F(AsyncIO, DisabledGroupsGetNoDataChangesButRefreshes) {
   EXPECT_TRUE(enabled);
   EXPECT_EQ(1, sim_.PublishDataChanges()) << "first notification carries every active item";
   EXPECT_EQ(0, sim_.PublishDataChanges()) << "nothing changed since";
-  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::Variant::I2(5)));
+  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::variant::I2(5)));
   EXPECT_EQ(1, sim_.PublishDataChanges());
-  EXPECT_EQ(std::vector<OPCHANDLE>{101}, sink_.events.back().clients);
-  EXPECT_EQ(0u, sink_.events.back().transaction);
-
   ASSERT_EQ(S_OK, io_->SetEnable(FALSE));
-  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::Variant::I2(6)));
+  ASSERT_EQ(S_OK, sim_.SetValue("Plant.Types.Int16", *opcsim::variant::I2(6)));
   EXPECT_EQ(0, sim_.PublishDataChanges());
   DWORD cancel = 0;
   EXPECT_EQ(S_OK, io_->Refresh2(OPC_DS_DEVICE, 3, &cancel));
-  EXPECT_EQ("data", sink_.events.back().kind);
+  EXPECT_EQ((Events{"data 0 7 100=-32 101=-16", "data 0 7 101=5", "data 3 7 100=-32 101=6"}), sink_.events);
   EXPECT_EQ(S_OK, point_->Unadvise(cookie_));
 }
 
 TEST_F(QueuedAsyncIO, QueuedCompletionsCanBeCancelled) {
   Subscribe();
   DWORD first = 0, second = 0;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 1, &first, &errors));
-  CoTaskMemFree(errors);
-  ASSERT_EQ(S_OK, io_->Read(1, handles_.data(), 2, &second, &errors));
-  CoTaskMemFree(errors);
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_OK, io_->Read(2, handles_.data(), 1, &first, errors.put()));
+  ASSERT_EQ(S_OK, io_->Read(1, handles_.data(), 2, &second, errors.put()));
   EXPECT_TRUE(sink_.events.empty());
   EXPECT_NE(first, second);
   EXPECT_EQ(S_OK, io_->Cancel2(first));
-  ASSERT_EQ(1u, sink_.events.size());
-  EXPECT_EQ("cancel", sink_.events[0].kind);
-  EXPECT_EQ(1u, sink_.events[0].transaction);
   EXPECT_EQ(1, sim_.DeliverCompletions());
-  EXPECT_EQ("read", sink_.events[1].kind);
-  EXPECT_EQ(2u, sink_.events[1].transaction);
+  EXPECT_EQ((Events{"cancel 1 7", "read 2 7 100=-32"}), sink_.events);
   EXPECT_EQ(S_OK, point_->Unadvise(cookie_));
 }

@@ -9,45 +9,38 @@ namespace {
 class Browsing : public SimTest {
  protected:
   HRESULT Move(OPCBROWSEDIRECTION d, const char* name = "") {
-    opcsim::WString w = opcsim::ToWide(name);
-    return browse_->ChangeBrowsePosition(d, w.c_str());
+    return browse_->ChangeBrowsePosition(d, comown::to_wide(name).c_str());
   }
   std::string ItemId(const char* name, HRESULT* hr = nullptr) {
-    opcsim::WString w = opcsim::ToWide(name);
-    LPWSTR id = nullptr;
-    HRESULT r = browse_->GetItemID(const_cast<LPWSTR>(w.c_str()), &id);
+    comown::task_string id;
+    HRESULT r = browse_->GetItemID(const_cast<LPWSTR>(comown::to_wide(name).c_str()), id.put());
     if (hr) *hr = r;
-    return Take(id);
+    return comown::to_utf8(id.get());
   }
 };
 
-opcsim::Options FlatOptions() {
+opcsim::Options Converting() {
   opcsim::Options o;
-  o.organisation = OPC_NS_FLAT;
+  o.filterConverts = true;
+  o.accessFilter = opcsim::AccessFilter::AllBits;
   return o;
 }
 
-class FlatBrowsing : public SimTest {
+class ConvertingServer : public SimTest {
  protected:
-  FlatBrowsing() : SimTest(FlatOptions()) {}
+  ConvertingServer() : SimTest(Converting()) {}
 };
 
 }  // namespace
 
-TEST_F(Browsing, WalksTheHierarchyDownUpAndTo) {
+TEST_F(Browsing, MovesDownUpAndToBranchesOnly) {
   OPCNAMESPACETYPE organisation;
   ASSERT_EQ(S_OK, browse_->QueryOrganization(&organisation));
   EXPECT_EQ(OPC_NS_HIERARCHIAL, organisation);
-  EXPECT_EQ(Strings{"Plant"}, Browse(OPC_BRANCH));
-  EXPECT_EQ(Strings{"Status"}, Browse(OPC_LEAF));
-
   EXPECT_EQ(E_FAIL, Move(OPC_BROWSE_UP)) << "the root has no parent";
   EXPECT_EQ(S_OK, Move(OPC_BROWSE_DOWN, "Plant"));
-  EXPECT_EQ((Strings{"Area1", "Area2", "Types", "ReadOnly", "WriteOnly"}), Browse(OPC_BRANCH));
   EXPECT_EQ(E_INVALIDARG, Move(OPC_BROWSE_DOWN, "Nowhere"));
   EXPECT_EQ(S_OK, Move(OPC_BROWSE_TO, "Plant.Area1.Line2"));
-  EXPECT_EQ((Strings{"Temperature", "Speed", "Start"}), Browse(OPC_LEAF));
-  EXPECT_EQ("Plant.Area1.Line2.Speed", ItemId("Speed"));
   EXPECT_EQ(S_OK, Move(OPC_BROWSE_UP));
   EXPECT_EQ((Strings{"Line1", "Line2"}), Browse(OPC_BRANCH));
   EXPECT_EQ(E_INVALIDARG, Move(OPC_BROWSE_TO, "Plant.Area1.Line2.Speed")) << "a leaf is no position";
@@ -55,86 +48,73 @@ TEST_F(Browsing, WalksTheHierarchyDownUpAndTo) {
   EXPECT_EQ(Strings{"Plant"}, Browse(OPC_BRANCH));
 }
 
-TEST_F(Browsing, AnEmptyListingAnswersSFalseWithAnEnumerator) {
-  ASSERT_EQ(S_OK, Move(OPC_BROWSE_TO, "Plant.Area2.Spare"));
-  Ref<IEnumString> e;
-  EXPECT_EQ(S_FALSE, browse_->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, 0, e.Out()));
-  ASSERT_TRUE(e);
-  LPOLESTR s = nullptr;
-  ULONG fetched = 7;
-  EXPECT_EQ(S_FALSE, e->Next(1, &s, &fetched));
-  EXPECT_EQ(0u, fetched);
-}
-
-TEST_F(Browsing, FlatListingBelowThePositionGivesItemIdsThroughTheFilter) {
-  ASSERT_EQ(S_OK, Move(OPC_BROWSE_TO, "Plant.Area1"));
-  EXPECT_EQ((Strings{"Plant.Area1.Line1.Temperature", "Plant.Area1.Line2.Temperature"}),
-            Browse(OPC_FLAT, "*Temperature"));
-  EXPECT_EQ((Strings{"Plant.Area1.Line1.Speed", "Plant.Area1.Line2.Speed", "Plant.Area1.Line2.Start"}),
-            Browse(OPC_FLAT, "*.S[pt]???*"));
-  EXPECT_EQ(Strings{"Plant.Area1.Line1.Produced"}, Browse(OPC_FLAT, "*Line#.P?o*"));
+TEST_F(Browsing, ListingsApplyNameTypeAndRightsFiltersBelowThePosition) {
+  const struct {
+    const char* position;
+    OPCBROWSETYPE type;
+    const char* filter;
+    VARTYPE vt;
+    DWORD rights;
+    Strings listed;
+  } cases[] = {
+      {"", OPC_BRANCH, "", VT_EMPTY, 0, {"Plant"}},
+      {"", OPC_LEAF, "", VT_EMPTY, 0, {"Status"}},
+      {"Plant", OPC_BRANCH, "", VT_EMPTY, 0, {"Area1", "Area2", "Types", "ReadOnly", "WriteOnly"}},
+      {"Plant.Area1.Line2", OPC_LEAF, "", VT_EMPTY, 0, {"Temperature", "Speed", "Start"}},
+      {"Plant.Area2.Spare", OPC_LEAF, "", VT_EMPTY, 0, {}},
+      {"Plant.Area1", OPC_FLAT, "*Temperature", VT_EMPTY, 0,
+       {"Plant.Area1.Line1.Temperature", "Plant.Area1.Line2.Temperature"}},
+      {"Plant.Area1", OPC_FLAT, "*.S[pt]???*", VT_EMPTY, 0,
+       {"Plant.Area1.Line1.Speed", "Plant.Area1.Line2.Speed", "Plant.Area1.Line2.Start"}},
+      {"Plant.Area1", OPC_FLAT, "*Line#.P?o*", VT_EMPTY, 0, {"Plant.Area1.Line1.Produced"}},
+      {"Plant.Area1", OPC_BRANCH, "Line[!1]", VT_EMPTY, 0, {"Line2"}},
+      {"Plant.Types", OPC_LEAF, "", VT_R8, 0, {"Double"}},
+      {"Plant.Types", OPC_LEAF, "", VT_ARRAY | VT_R8, 0, {"DoubleArray"}},
+      {"Plant.Area2.Tank1", OPC_LEAF, "", VT_EMPTY, OPC_READABLE, {"Level", "Setpoint"}},
+      {"Plant.Area2.Tank1", OPC_LEAF, "", VT_EMPTY, OPC_WRITEABLE, {"Setpoint", "Reset"}},
+      {"Plant.Area2.Tank1", OPC_LEAF, "", VT_EMPTY, OPC_READABLE | OPC_WRITEABLE, {"Level", "Setpoint", "Reset"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.position) + " " + c.filter);
+    ASSERT_EQ(S_OK, Move(OPC_BROWSE_TO, c.position));
+    HRESULT hr = E_FAIL;
+    EXPECT_EQ(c.listed, Browse(c.type, c.filter, c.vt, c.rights, &hr));
+    // Nothing to list: S_FALSE, still with an (empty) enumerator.
+    EXPECT_EQ(c.listed.empty() ? S_FALSE : S_OK, hr);
+  }
   HRESULT hr;
   Browse(OPC_FLAT, "[abc", VT_EMPTY, 0, &hr);
   EXPECT_EQ(OPC_E_INVALIDFILTER, hr);
-  // A fully qualified ID is accepted where a browse name is expected.
-  EXPECT_EQ("Plant.Area2.Tank1.Level", ItemId("Plant.Area2.Tank1.Level"));
+}
+
+TEST_F(Browsing, ItemIdsOfNamesAtThePositionOrFullyQualified) {
+  const char* cases[][3] = {// position, name, item ID
+                            {"", "Status", "Status"},
+                            {"Plant", "Area1", "Plant.Area1"},
+                            {"Plant.Area1.Line2", "Speed", "Plant.Area1.Line2.Speed"},
+                            {"Plant.Area1.Line2", "", "Plant.Area1.Line2"},
+                            {"Plant.Area1", "Plant.Area2.Tank1.Level", "Plant.Area2.Tank1.Level"}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(S_OK, Move(OPC_BROWSE_TO, c[0]));
+    HRESULT hr = E_FAIL;
+    EXPECT_EQ(c[2], ItemId(c[1], &hr)) << c[0] << " " << c[1];
+    EXPECT_EQ(S_OK, hr);
+  }
+  HRESULT hr;
   ItemId("NoSuchItem", &hr);
   EXPECT_EQ(E_INVALIDARG, hr);
 }
 
-TEST_F(Browsing, DataTypeAndAccessFiltersApplyToLeaves) {
-  ASSERT_EQ(S_OK, Move(OPC_BROWSE_TO, "Plant.Types"));
-  EXPECT_EQ(Strings{"Double"}, Browse(OPC_LEAF, "", VT_R8));
-  EXPECT_EQ(Strings{"DoubleArray"}, Browse(OPC_LEAF, "", VT_ARRAY | VT_R8));
-  ASSERT_EQ(S_OK, Move(OPC_BROWSE_TO, "Plant.Area2.Tank1"));
-  EXPECT_EQ((Strings{"Level", "Setpoint"}), Browse(OPC_LEAF, "", VT_EMPTY, OPC_READABLE));
-  EXPECT_EQ((Strings{"Setpoint", "Reset"}), Browse(OPC_LEAF, "", VT_EMPTY, OPC_WRITEABLE));
-  EXPECT_EQ((Strings{"Level", "Setpoint", "Reset"}), Browse(OPC_LEAF, "", VT_EMPTY, OPC_READABLE | OPC_WRITEABLE))
-      << "any of the rights passes by default";
-}
-
 TEST_F(Browsing, AccessPathsOfAnItem) {
-  Ref<IEnumString> e;
-  EXPECT_EQ(S_OK, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Setpoint"), e.Out()));
+  com_ptr<IEnumString> e;
+  EXPECT_EQ(S_OK, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Setpoint"), e.put()));
   EXPECT_EQ((Strings{"COM1", "COM2"}), ReadAll(e.get()));
-  EXPECT_EQ(S_FALSE, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Level"), e.Out()));
-  EXPECT_EQ(E_INVALIDARG, browse_->BrowseAccessPaths(OLESTR("Plant.Nothing"), e.Out()));
+  EXPECT_EQ(S_FALSE, browse_->BrowseAccessPaths(OLESTR("Plant.Area2.Tank1.Level"), e.put()));
+  EXPECT_EQ(E_INVALIDARG, browse_->BrowseAccessPaths(OLESTR("Plant.Nothing"), e.put()));
 }
 
-TEST_F(FlatBrowsing, ListsEveryItemIdAndHasNoBranches) {
-  OPCNAMESPACETYPE organisation;
-  ASSERT_EQ(S_OK, browse_->QueryOrganization(&organisation));
-  EXPECT_EQ(OPC_NS_FLAT, organisation);
-  HRESULT hr;
-  EXPECT_TRUE(Browse(OPC_BRANCH, "", VT_EMPTY, 0, &hr).empty());
-  EXPECT_EQ(S_FALSE, hr);
-  Strings leaves = Browse(OPC_LEAF);
-  ASSERT_EQ(32u, leaves.size());
-  EXPECT_EQ("Status", leaves.front());
-  EXPECT_EQ("Plant.WriteOnly.Command", leaves.back());
-  EXPECT_EQ(E_FAIL, browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, OLESTR("Plant")));
-  EXPECT_EQ(S_OK, browse_->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("")));
-  LPWSTR id = nullptr;
-  EXPECT_EQ(S_OK, browse_->GetItemID(const_cast<LPWSTR>(OLESTR("Plant.Types.Bool")), &id));
-  EXPECT_EQ("Plant.Types.Bool", Take(id));
-}
-
-TEST(BrowsingConvertingServer, TypeFilterListsEveryItemThatConverts) {
-  ComScope com;
-  opcsim::Options options;
-  options.filterConverts = true;
-  options.accessFilter = opcsim::AccessFilter::AllBits;
-  opcsim::Simulator sim(options);
-  {
-    Ref<IOPCBrowseServerAddressSpace> browse;
-    ASSERT_EQ(S_OK, CoCreateInstance(sim.Clsid(), nullptr, CLSCTX_SERVER, IID_IOPCBrowseServerAddressSpace,
-                                     browse.OutVoid()));
-    ASSERT_EQ(S_OK, browse->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("Plant.Area2.Tank1")));
-    Ref<IEnumString> e;
-    browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_BSTR, 0, e.Out());
-    EXPECT_EQ((Strings{"Level", "Setpoint", "Reset"}), ReadAll(e.get()));
-    browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), VT_EMPTY, OPC_READABLE | OPC_WRITEABLE, e.Out());
-    EXPECT_EQ(Strings{"Setpoint"}, ReadAll(e.get())) << "only items with both rights";
-  }
-  EXPECT_EQ(0, opcsim::LiveObjects());
+TEST_F(ConvertingServer, TypeFilterListsEveryItemThatConvertsAndRightsAllMatch) {
+  ASSERT_EQ(S_OK, browse_->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("Plant.Area2.Tank1")));
+  EXPECT_EQ((Strings{"Level", "Setpoint", "Reset"}), Browse(OPC_LEAF, "", VT_BSTR));
+  EXPECT_EQ(Strings{"Setpoint"}, Browse(OPC_LEAF, "", VT_EMPTY, OPC_READABLE | OPC_WRITEABLE));
 }

@@ -16,15 +16,15 @@ TEST(RemoteHost, ServersAndServerListLiveOnTheNamedHost) {
     COSERVERINFO info = {0, const_cast<LPWSTR>(OLESTR("plantserver")), nullptr, 0};
     MULTI_QI list = {&IID_IOPCServerList, nullptr, S_OK};
     ASSERT_EQ(S_OK, CoCreateInstanceEx(CLSID_OpcServerList, nullptr, CLSCTX_SERVER, &info, 1, &list));
-    Ref<IOPCServerList> serverList;
-    *serverList.Out() = static_cast<IOPCServerList*>(list.pItf);
+    com_ptr<IOPCServerList> serverList;
+    serverList.attach(static_cast<IOPCServerList*>(list.pItf));
     CLSID clsid = CLSID_NULL;
     ASSERT_EQ(S_OK, serverList->CLSIDFromProgID(OLESTR("OpcSim.DAServer.1"), &clsid));
     MULTI_QI server = {&IID_IOPCServer, nullptr, S_OK};
     ASSERT_EQ(S_OK, CoCreateInstanceEx(clsid, nullptr, CLSCTX_SERVER, &info, 1, &server));
-    server.pItf->Release();
-    Ref<IOPCServer> local;
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IOPCServer, local.OutVoid()))
+    com_ptr<IUnknown> released(server.pItf, comown::attach);
+    com_ptr<IOPCServer> local;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IOPCServer, local.put_void()))
         << "not registered on this machine";
     COSERVERINFO other = {0, const_cast<LPWSTR>(OLESTR("elsewhere")), nullptr, 0};
     EXPECT_EQ(HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE),

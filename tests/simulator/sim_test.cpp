@@ -6,17 +6,13 @@
 
 namespace simtest {
 
-std::string Take(LPWSTR text) {
-  std::string s = opcsim::ToUtf8(text);
-  CoTaskMemFree(text);
-  return s;
-}
+std::string Take(LPWSTR text) { return comown::to_utf8(comown::task_string(text).get()); }
 
 std::vector<std::string> ReadAll(IEnumString* e) {
   std::vector<std::string> out;
-  LPOLESTR s = nullptr;
+  comown::task_string s;
   ULONG fetched = 0;
-  while (e && e->Next(1, &s, &fetched) == S_OK && fetched == 1) out.push_back(Take(s));
+  while (e && e->Next(1, s.put(), &fetched) == S_OK && fetched == 1) out.push_back(comown::to_utf8(s.get()));
   return out;
 }
 
@@ -39,37 +35,36 @@ void SimTest::SetUp() {
                     {&IID_IOPCBrowseServerAddressSpace, nullptr, S_OK},
                     {&IID_IOPCItemProperties, nullptr, S_OK}};
   HRESULT hr = CoCreateInstanceEx(sim_.Clsid(), nullptr, CLSCTX_SERVER, nullptr, 4, qi);
+  server_.attach(static_cast<IOPCServer*>(qi[0].pItf));
+  common_.attach(static_cast<IOPCCommon*>(qi[1].pItf));
+  browse_.attach(static_cast<IOPCBrowseServerAddressSpace*>(qi[2].pItf));
+  properties_.attach(static_cast<IOPCItemProperties*>(qi[3].pItf));
   ASSERT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
-  *server_.Out() = static_cast<IOPCServer*>(qi[0].pItf);
-  *common_.Out() = static_cast<IOPCCommon*>(qi[1].pItf);
-  *browse_.Out() = static_cast<IOPCBrowseServerAddressSpace*>(qi[2].pItf);
-  *properties_.Out() = static_cast<IOPCItemProperties*>(qi[3].pItf);
 }
 
 void SimTest::TearDown() {
-  server_.Reset();
-  common_.Reset();
-  browse_.Reset();
-  properties_.Reset();
+  server_.reset();
+  common_.reset();
+  browse_.reset();
+  properties_.reset();
   EXPECT_EQ(0, opcsim::LiveObjects()) << "a simulator object was not released";
   EXPECT_EQ(taskMemory_, LiveTaskMemory()) << "task memory handed out was not freed";
 }
 
-Ref<IOPCItemMgt> SimTest::AddGroup(const char* name, BOOL active, DWORD rate, OPCHANDLE* handle) {
-  Ref<IOPCItemMgt> group;
+com_ptr<IOPCItemMgt> SimTest::AddGroup(const char* name, BOOL active, DWORD rate, OPCHANDLE* handle) {
+  com_ptr<IOPCItemMgt> group;
   OPCHANDLE h = 0;
   DWORD revised = 0;
-  opcsim::WString wide = opcsim::ToWide(name);
-  EXPECT_TRUE(SUCCEEDED(server_->AddGroup(wide.c_str(), active, rate, 7, nullptr, nullptr, 0, &h, &revised,
-                                           IID_IOPCItemMgt, group.OutUnknown())));
+  EXPECT_TRUE(SUCCEEDED(server_->AddGroup(comown::to_wide(name).c_str(), active, rate, 7, nullptr, nullptr, 0, &h,
+                                           &revised, IID_IOPCItemMgt, PutUnknown(group))));
   if (handle) *handle = h;
   return group;
 }
 
 std::vector<OPCHANDLE> SimTest::AddItems(IOPCItemMgt* group, const std::vector<std::string>& ids,
                                          std::vector<HRESULT>* errors, std::vector<VARTYPE> types) {
-  std::vector<opcsim::WString> wide;
-  for (const std::string& id : ids) wide.push_back(opcsim::ToWide(id));
+  std::vector<comown::wide_string> wide;
+  for (const std::string& id : ids) wide.push_back(comown::to_wide(id));
   std::vector<OPCITEMDEF> defs(ids.size());
   for (std::size_t i = 0; i < ids.size(); ++i) {
     defs[i].szAccessPath = const_cast<LPWSTR>(OLESTR(""));
@@ -78,24 +73,21 @@ std::vector<OPCHANDLE> SimTest::AddItems(IOPCItemMgt* group, const std::vector<s
     defs[i].hClient = static_cast<OPCHANDLE>(100 + i);
     defs[i].vtRequestedDataType = i < types.size() ? types[i] : VARTYPE(VT_EMPTY);
   }
-  OPCITEMRESULT* results = nullptr;
-  HRESULT* errs = nullptr;
-  group->AddItems(static_cast<DWORD>(ids.size()), defs.data(), &results, &errs);
+  comown::task_item_results results(ids.size());
+  comown::task_values<HRESULT> errs(ids.size());
+  group->AddItems(static_cast<DWORD>(ids.size()), defs.data(), results.put(), errs.put());
   std::vector<OPCHANDLE> handles;
   for (std::size_t i = 0; results && i < ids.size(); ++i) {
     handles.push_back(SUCCEEDED(errs[i]) ? results[i].hServer : 0);
     if (errors) errors->push_back(errs[i]);
   }
-  CoTaskMemFree(results);
-  CoTaskMemFree(errs);
   return handles;
 }
 
 std::vector<std::string> SimTest::Browse(OPCBROWSETYPE type, const char* filter, VARTYPE vt, DWORD access,
                                          HRESULT* hr) {
-  Ref<IEnumString> e;
-  opcsim::WString f = opcsim::ToWide(filter);
-  HRESULT result = browse_->BrowseOPCItemIDs(type, f.c_str(), vt, access, e.Out());
+  com_ptr<IEnumString> e;
+  HRESULT result = browse_->BrowseOPCItemIDs(type, comown::to_wide(filter).c_str(), vt, access, e.put());
   if (hr) *hr = result;
   return ReadAll(e.get());
 }

@@ -16,48 +16,18 @@
 #include <olectl.h>
 #endif
 
+#include <comown.h>
+
 #include "opcsim/simulator.h"
 
 namespace simtest {
 
-// Owns one interface reference.
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  Ref(Ref&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-  Ref& operator=(Ref&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      p_ = std::exchange(o.p_, nullptr);
-    }
-    return *this;
-  }
-  ~Ref() { Reset(); }
-  void Reset() {
-    if (T* old = std::exchange(p_, nullptr)) old->Release();
-  }
-  T** Out() {
-    Reset();
-    return &p_;
-  }
-  void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-  IUnknown** OutUnknown() { return reinterpret_cast<IUnknown**>(Out()); }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
+using comown::com_ptr;
 
- private:
-  T* p_ = nullptr;
-};
-
+// The out-parameter of the calls that hand out an interface as IUnknown*.
 template <class T>
-Ref<T> Query(IUnknown* object, REFIID iid) {
-  Ref<T> r;
-  if (object) object->QueryInterface(iid, r.OutVoid());
-  return r;
+IUnknown** PutUnknown(com_ptr<T>& holder) {
+  return reinterpret_cast<IUnknown**>(holder.put());
 }
 
 class ComScope {
@@ -72,9 +42,14 @@ class ComScope {
   HRESULT hr_;
 };
 
-// Takes a task-memory string, frees it and gives its UTF-8 text.
+// Takes a task-memory string the server handed out and gives its UTF-8 text.
 std::string Take(LPWSTR text);
-std::vector<std::string> ReadAll(IEnumString* e);  // one Next(1) at a time, then releases nothing
+// The first n elements of a server's array of handles, errors or types; none without an array.
+template <class T>
+std::vector<T> Values(const comown::task_values<T>& values, std::size_t n) {
+  return values ? std::vector<T>(values.get(), values.get() + n) : std::vector<T>();
+}
+std::vector<std::string> ReadAll(IEnumString* e);  // one Next(1) at a time
 
 // A started simulator with one activated server (all four interfaces).
 class SimTest : public ::testing::Test {
@@ -84,7 +59,7 @@ class SimTest : public ::testing::Test {
   void TearDown() override;
 
   // Adds a group and returns its IOPCItemMgt.
-  Ref<IOPCItemMgt> AddGroup(const char* name, BOOL active = TRUE, DWORD rate = 100, OPCHANDLE* handle = nullptr);
+  com_ptr<IOPCItemMgt> AddGroup(const char* name, BOOL active = TRUE, DWORD rate = 100, OPCHANDLE* handle = nullptr);
   // Adds items with the given requested types; returns their server handles (0 for failures).
   std::vector<OPCHANDLE> AddItems(IOPCItemMgt* group, const std::vector<std::string>& ids,
                                   std::vector<HRESULT>* errors = nullptr, std::vector<VARTYPE> types = {});
@@ -93,10 +68,10 @@ class SimTest : public ::testing::Test {
 
   ComScope com_;
   opcsim::Simulator sim_;
-  Ref<IOPCServer> server_;
-  Ref<IOPCCommon> common_;
-  Ref<IOPCBrowseServerAddressSpace> browse_;
-  Ref<IOPCItemProperties> properties_;
+  com_ptr<IOPCServer> server_;
+  com_ptr<IOPCCommon> common_;
+  com_ptr<IOPCBrowseServerAddressSpace> browse_;
+  com_ptr<IOPCItemProperties> properties_;
   long taskMemory_ = 0;
 };
 

@@ -1,13 +1,13 @@
-// Server status, error texts and the common interface.
+// Server status, error texts, the common interface and item properties.
 #include "sim_test.h"
 
 using namespace simtest;
 
 namespace {
 
-opcsim::Options StateSix() {
+opcsim::Options Acme() {
   opcsim::Options o;
-  o.classes[0].state = 6;
+  o.classes[0].state = 6;  // outside the enumeration
   o.classes[0].vendor = "Acme Simulation";
   o.classes[0].majorVersion = 3;
   o.classes[0].minorVersion = 1;
@@ -15,52 +15,36 @@ opcsim::Options StateSix() {
   return o;
 }
 
-class Status : public SimTest {};
+class Status : public SimTest {
+ protected:
+  Status() : SimTest(Acme()) {}
+};
 
 std::string SystemText(HRESULT hr) {
-  LPWSTR buffer = nullptr;
+  comown::local_mem<WCHAR> buffer;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                 static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  std::string text = opcsim::ToUtf8(buffer);
-  LocalFree(buffer);
-  return text;
+                 static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
+  return comown::to_utf8(buffer.get());
 }
-class OddStatus : public SimTest {
- protected:
-  OddStatus() : SimTest(StateSix()) {}
-};
 
 }  // namespace
 
-TEST_F(Status, ReportsVendorVersionStateAndTimes) {
+TEST_F(Status, ReportsTheClassVendorVersionAndStateWithGroupsAndTimes) {
   AddGroup("counted");
-  OPCSERVERSTATUS* status = nullptr;
-  ASSERT_EQ(S_OK, server_->GetStatus(&status));
-  EXPECT_EQ("Simulation OPC DA Server", Take(status->szVendorInfo));
-  EXPECT_EQ(2, status->wMajorVersion);
-  EXPECT_EQ(5, status->wMinorVersion);
-  EXPECT_EQ(0, status->wBuildNumber);
-  EXPECT_EQ(OPC_STATUS_RUNNING, status->dwServerState);
-  EXPECT_EQ(1u, status->dwGroupCount);
-  EXPECT_NE(0u, status->ftStartTime.dwHighDateTime);
-  EXPECT_GE(status->ftCurrentTime.dwHighDateTime, status->ftStartTime.dwHighDateTime);
-  CoTaskMemFree(status);
-
+  comown::task_server_status status;
+  ASSERT_EQ(S_OK, server_->GetStatus(status.put()));
+  const OPCSERVERSTATUS& s = *status.get();
+  EXPECT_EQ("Acme Simulation", comown::to_utf8(s.szVendorInfo));
+  EXPECT_EQ(3, s.wMajorVersion);
+  EXPECT_EQ(1, s.wMinorVersion);
+  EXPECT_EQ(42, s.wBuildNumber);
+  EXPECT_EQ(6, static_cast<int>(s.dwServerState));
+  EXPECT_EQ(1u, s.dwGroupCount);
+  EXPECT_NE(0u, s.ftStartTime.dwHighDateTime);
+  EXPECT_GE(s.ftCurrentTime.dwHighDateTime, s.ftStartTime.dwHighDateTime);
   sim_.SetServerState(OPC_STATUS_SUSPENDED);
-  ASSERT_EQ(S_OK, server_->GetStatus(&status));
-  EXPECT_EQ(OPC_STATUS_SUSPENDED, status->dwServerState);
-  CoTaskMemFree(status->szVendorInfo);
-  CoTaskMemFree(status);
-}
-
-TEST_F(OddStatus, ReportsAStateOutsideTheEnumeration) {
-  OPCSERVERSTATUS* status = nullptr;
-  ASSERT_EQ(S_OK, server_->GetStatus(&status));
-  EXPECT_EQ(6, static_cast<int>(status->dwServerState));
-  EXPECT_EQ("Acme Simulation", Take(status->szVendorInfo));
-  EXPECT_EQ(3, status->wMajorVersion);
-  EXPECT_EQ(42, status->wBuildNumber);
-  CoTaskMemFree(status);
+  ASSERT_EQ(S_OK, server_->GetStatus(status.put()));
+  EXPECT_EQ(OPC_STATUS_SUSPENDED, status.get()->dwServerState);
 }
 
 TEST_F(Status, ErrorStringsAreTheStandardTextsOrTheSystemsOwn) {
@@ -75,57 +59,58 @@ TEST_F(Status, ErrorStringsAreTheStandardTextsOrTheSystemsOwn) {
   EXPECT_EQ("The item's access rights do not allow the operation.", Take(text));
 }
 
-TEST_F(Status, CommonInterfaceKeepsLocaleAndClientName) {
+TEST_F(Status, CommonInterfaceKeepsTheLocale) {
   LCID lcid = 0;
-  ASSERT_EQ(S_OK, common_->GetLocaleID(&lcid));
-  EXPECT_EQ(0x0409u, lcid);
   EXPECT_EQ(E_INVALIDARG, common_->SetLocaleID(0x0407));
   EXPECT_EQ(S_OK, common_->SetLocaleID(LOCALE_SYSTEM_DEFAULT));
   ASSERT_EQ(S_OK, common_->GetLocaleID(&lcid));
   EXPECT_EQ(DWORD(LOCALE_SYSTEM_DEFAULT), lcid);
   DWORD count = 0;
-  LCID* ids = nullptr;
-  ASSERT_EQ(S_OK, common_->QueryAvailableLocaleIDs(&count, &ids));
-  ASSERT_EQ(1u, count);
-  EXPECT_EQ(0x0409u, ids[0]);
-  CoTaskMemFree(ids);
-  EXPECT_EQ(S_OK, common_->SetClientName(OLESTR("TestClient")));
-  EXPECT_EQ("TestClient", sim_.Calls().Last("IOPCCommon::SetClientName").Arg("name"));
+  comown::task_values<LCID> ids;
+  ASSERT_EQ(S_OK, common_->QueryAvailableLocaleIDs(&count, ids.put()));
+  EXPECT_EQ(std::vector<LCID>{0x0409}, std::vector<LCID>(ids.get(), ids.get() + count));
 }
 
 TEST_F(Status, ItemPropertiesOneToSixAndTheDescription) {
   DWORD count = 0;
-  DWORD* ids = nullptr;
-  LPWSTR* descriptions = nullptr;
-  VARTYPE* types = nullptr;
+  comown::task_values<DWORD> ids;
+  comown::task_strings texts;
+  comown::task_values<VARTYPE> types;
   ASSERT_EQ(S_OK, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("Plant.Area1.Line1.Temperature")),
-                                                        &count, &ids, &descriptions, &types));
+                                                        &count, ids.put(), texts.put(), types.put()));
+  texts.set_size(count);
   ASSERT_EQ(7u, count);
   EXPECT_EQ(101u, ids[6]);
-  EXPECT_EQ("Item Canonical DataType", Take(descriptions[0]));
-  for (DWORD i = 1; i < count; ++i) CoTaskMemFree(descriptions[i]);
-  CoTaskMemFree(ids);
-  CoTaskMemFree(descriptions);
-  CoTaskMemFree(types);
+  EXPECT_EQ("Item Canonical DataType", comown::to_utf8(texts[0]));
 
-  DWORD wanted[] = {1, 2, 3, 4, 5, 6, 101, 9999};
-  VARIANT* data = nullptr;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_FALSE, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.WriteOnly.Command")), 8, wanted,
-                                                    &data, &errors));
-  EXPECT_EQ(VT_I4, data[0].iVal);
-  EXPECT_EQ(OPC_E_BADRIGHTS, errors[1]) << "a write-only value cannot be read";
-  EXPECT_EQ(OPC_QUALITY_GOOD, data[2].iVal);
-  EXPECT_EQ(VT_DATE, data[3].vt);
-  EXPECT_EQ(OPC_WRITEABLE, data[4].lVal);
-  EXPECT_EQ(VT_R4, data[5].vt);
-  EXPECT_EQ(OPC_E_INVALID_PID, errors[6]) << "this item has no description";
-  EXPECT_EQ(OPC_E_INVALID_PID, errors[7]);
-  for (int i = 0; i < 8; ++i) VariantClear(&data[i]);
-  CoTaskMemFree(data);
-  CoTaskMemFree(errors);
-  EXPECT_EQ(OPC_E_UNKNOWNITEMID, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.None")), 1, wanted,
-                                                                &data, &errors));
-  EXPECT_EQ(OPC_E_INVALIDITEMID, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("")), &count, &ids,
-                                                                      &descriptions, &types));
+  const struct {
+    const char* item;
+    DWORD property;
+    HRESULT error;
+    const char* text;
+  } cases[] = {
+      {"Plant.WriteOnly.Command", OPC_PROP_CDT, S_OK, "3"},
+      {"Plant.WriteOnly.Command", OPC_PROP_VALUE, OPC_E_BADRIGHTS, ""},
+      {"Plant.Area1.Line1.Speed", OPC_PROP_VALUE, S_OK, "1200"},
+      {"Plant.WriteOnly.Command", OPC_PROP_QUALITY, S_OK, "192"},
+      {"Plant.WriteOnly.Command", OPC_PROP_RIGHTS, S_OK, "2"},
+      {"Plant.WriteOnly.Command", OPC_PROP_SCANRATE, S_OK, "10"},
+      {"Plant.WriteOnly.Command", 101, OPC_E_INVALID_PID, ""},
+      {"Plant.Area1.Line1.Temperature", 101, S_OK, "Line 1 temperature"},
+      {"Plant.WriteOnly.Command", 9999, OPC_E_INVALID_PID, ""},
+  };
+  comown::task_variants data(1);
+  comown::task_values<HRESULT> errors;
+  for (const auto& c : cases) {
+    DWORD property = c.property;
+    ASSERT_EQ(SUCCEEDED(c.error) ? S_OK : S_FALSE,
+              properties_->GetItemProperties(comown::to_wide(c.item).data(), 1, &property, data.put(), errors.put()));
+    EXPECT_EQ(c.error, errors[0]) << c.property;
+    EXPECT_EQ(c.text, opcsim::variant::Text(data[0])) << c.property;
+  }
+  DWORD cdt = OPC_PROP_CDT;
+  EXPECT_EQ(OPC_E_UNKNOWNITEMID, properties_->GetItemProperties(const_cast<LPWSTR>(OLESTR("Plant.None")), 1, &cdt,
+                                                                data.put(), errors.put()));
+  EXPECT_EQ(OPC_E_INVALIDITEMID, properties_->QueryAvailableProperties(const_cast<LPWSTR>(OLESTR("")), &count,
+                                                                      ids.put(), texts.put(), types.put()));
 }

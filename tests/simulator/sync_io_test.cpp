@@ -10,64 +10,50 @@ class SyncIO : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     group_ = AddGroup("sync");
-    io_ = Query<IOPCSyncIO>(group_.get(), IID_IOPCSyncIO);
+    io_ = group_.as<IOPCSyncIO>();
     ASSERT_TRUE(io_);
   }
   void TearDown() override {
-    io_.Reset();
-    group_.Reset();
+    io_.reset();
+    group_.reset();
     SimTest::TearDown();
   }
 
-  // Reads one item; its error, value and quality.
-  HRESULT ReadOne(OPCHANDLE h, opcsim::Variant* value, WORD* quality = nullptr, OPCDATASOURCE source = OPC_DS_DEVICE,
-                  FILETIME* time = nullptr) {
-    OPCITEMSTATE* states = nullptr;
-    HRESULT* errors = nullptr;
-    HRESULT hr = io_->Read(source, 1, &h, &states, &errors);
+  // Reads one item: its error, value, quality and time.
+  HRESULT ReadOne(OPCHANDLE h, opcsim::Variant* value, WORD* quality = nullptr, OPCDATASOURCE source = OPC_DS_DEVICE) {
+    comown::task_item_states states(1);
+    comown::task_values<HRESULT> errors;
+    HRESULT hr = io_->Read(source, 1, &h, states.put(), errors.put());
     if (FAILED(hr)) return hr;
-    HRESULT error = errors[0];
     *value = opcsim::Variant(states[0].vDataValue);
     if (quality) *quality = states[0].wQuality;
-    if (time) *time = states[0].ftTimeStamp;
+    time_ = states[0].ftTimeStamp;
     EXPECT_EQ(100u, states[0].hClient);
-    VariantClear(&states[0].vDataValue);
-    CoTaskMemFree(states);
-    CoTaskMemFree(errors);
-    return error;
-  }
-  HRESULT WriteOne(OPCHANDLE h, opcsim::Variant value) {
-    HRESULT* errors = nullptr;
-    HRESULT hr = io_->Write(1, &h, value.get(), &errors);
-    HRESULT error = errors ? errors[0] : hr;
-    CoTaskMemFree(errors);
-    return error;
+    return errors[0];
   }
 
-  Ref<IOPCItemMgt> group_;
-  Ref<IOPCSyncIO> io_;
+  com_ptr<IOPCItemMgt> group_;
+  com_ptr<IOPCSyncIO> io_;
+  FILETIME time_ = {0, 0};
 };
 
 }  // namespace
 
 TEST_F(SyncIO, WritesAreKeptAndReadBackInTheRequestedType) {
   OPCHANDLE speed = AddItems(group_.get(), {"Plant.Area1.Line1.Speed"}).at(0);
-  EXPECT_EQ(S_OK, WriteOne(speed, opcsim::Variant::Str("1500")));
-  opcsim::Variant value;
+  opcsim::Variant value = opcsim::variant::Str("1500");
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_OK, io_->Write(1, &speed, value.get(), errors.put()));
   WORD quality = 0;
   ASSERT_EQ(S_OK, ReadOne(speed, &value, &quality));
   EXPECT_EQ(VT_I4, value.vt());
   EXPECT_EQ(1500, value.get()->lVal);
   EXPECT_EQ(OPC_QUALITY_GOOD, quality);
-
+  EXPECT_NE(0u, time_.dwHighDateTime) << "timestamps are real";
   OPCHANDLE asText = AddItems(group_.get(), {"Plant.Area1.Line1.Speed"}, nullptr, {VT_BSTR}).at(0);
   ASSERT_EQ(S_OK, ReadOne(asText, &value));
-  ASSERT_EQ(VT_BSTR, value.vt());
-  EXPECT_EQ("1500", opcsim::ToUtf8(value.get()->bstrVal));
-
-  opcsim::Variant stored;
-  ASSERT_EQ(S_OK, sim_.GetValue("Plant.Area1.Line1.Speed", &stored));
-  EXPECT_EQ(1500, stored.get()->lVal);
+  EXPECT_EQ("1500", opcsim::variant::Text(*value));
+  EXPECT_EQ(VT_BSTR, value.vt());
 }
 
 TEST_F(SyncIO, EveryTypeOfThePlantReadsInItsCanonicalType) {
@@ -88,50 +74,35 @@ TEST_F(SyncIO, PerItemErrorsMakeTheCallAnswerSFalse) {
   std::vector<OPCHANDLE> h = AddItems(
       group_.get(), {"Plant.ReadOnly.Serial", "Plant.WriteOnly.Command", "Plant.Types.Int8", "Plant.Types.DoubleArray"});
   OPCHANDLE handles[] = {h[0], h[1], h[2], h[3], 424242};
-  VARIANT values[5];
-  for (VARIANT& v : values) VariantInit(&v);
+  VARIANT values[5] = {};
   values[0].vt = VT_I4, values[0].lVal = 1;
   values[1].vt = VT_I4, values[1].lVal = 2;
   values[2].vt = VT_I4, values[2].lVal = 1000;  // does not fit a signed byte
   values[3].vt = VT_R8, values[3].dblVal = 1;   // a scalar for an array
   values[4].vt = VT_I4, values[4].lVal = 3;
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_FALSE, io_->Write(5, handles, values, &errors));
-  EXPECT_EQ(OPC_E_BADRIGHTS, errors[0]);
-  EXPECT_EQ(S_OK, errors[1]);
-  EXPECT_EQ(OPC_E_RANGE, errors[2]);
-  EXPECT_EQ(OPC_E_BADTYPE, errors[3]);
-  EXPECT_EQ(OPC_E_INVALIDHANDLE, errors[4]);
-  CoTaskMemFree(errors);
-
-  OPCITEMSTATE* states = nullptr;
-  ASSERT_EQ(S_FALSE, io_->Read(OPC_DS_DEVICE, 5, handles, &states, &errors));
-  EXPECT_EQ(S_OK, errors[0]);
-  EXPECT_EQ(OPC_E_BADRIGHTS, errors[1]) << "write-only";
-  EXPECT_EQ(OPC_E_INVALIDHANDLE, errors[4]);
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_FALSE, io_->Write(5, handles, values, errors.put()));
+  EXPECT_EQ((std::vector<HRESULT>{OPC_E_BADRIGHTS, S_OK, OPC_E_RANGE, OPC_E_BADTYPE, OPC_E_INVALIDHANDLE}),
+            Values(errors, 5));
+  comown::task_item_states states(5);
+  ASSERT_EQ(S_FALSE, io_->Read(OPC_DS_DEVICE, 5, handles, states.put(), errors.put()));
+  EXPECT_EQ((std::vector<HRESULT>{S_OK, OPC_E_BADRIGHTS, S_OK, S_OK, OPC_E_INVALIDHANDLE}), Values(errors, 5));
   EXPECT_EQ(VT_EMPTY, states[4].vDataValue.vt);
-  for (int i = 0; i < 5; ++i) VariantClear(&states[i].vDataValue);
-  CoTaskMemFree(states);
-  CoTaskMemFree(errors);
-  EXPECT_EQ(E_INVALIDARG, io_->Read(OPC_DS_DEVICE, 0, handles, &states, &errors));
+  EXPECT_EQ(E_INVALIDARG, io_->Read(OPC_DS_DEVICE, 0, handles, states.put(), errors.put()));
 }
 
 TEST_F(SyncIO, CacheReadsOfInactiveItemsAreOutOfServiceAndDeviceReadsSample) {
   OPCHANDLE counter = AddItems(group_.get(), {"Plant.Area1.Line1.Produced"}).at(0);
   opcsim::Variant first, second;
-  FILETIME before = {0, 0}, after = {0, 0};
-  ASSERT_EQ(S_OK, ReadOne(counter, &first, nullptr, OPC_DS_DEVICE, &before));
-  ASSERT_EQ(S_OK, ReadOne(counter, &second, nullptr, OPC_DS_DEVICE, &after));
+  ASSERT_EQ(S_OK, ReadOne(counter, &first));
+  ASSERT_EQ(S_OK, ReadOne(counter, &second));
   EXPECT_EQ(first.get()->ulVal + 1, second.get()->ulVal) << "a counter moves with every sample";
-  EXPECT_NE(0u, after.dwHighDateTime) << "timestamps are real";
-
-  HRESULT* errors = nullptr;
-  ASSERT_EQ(S_OK, group_->SetActiveState(1, &counter, FALSE, &errors));
-  CoTaskMemFree(errors);
+  comown::task_values<HRESULT> errors;
+  ASSERT_EQ(S_OK, group_->SetActiveState(1, &counter, FALSE, errors.put()));
   WORD quality = 0;
   ASSERT_EQ(S_OK, ReadOne(counter, &first, &quality, OPC_DS_CACHE));
   EXPECT_EQ(OPC_QUALITY_OUT_OF_SERVICE, quality);
   ASSERT_EQ(S_OK, sim_.SetQuality("Plant.Area1.Line1.Produced", OPC_QUALITY_UNCERTAIN));
-  ASSERT_EQ(S_OK, ReadOne(counter, &first, &quality, OPC_DS_DEVICE));
+  ASSERT_EQ(S_OK, ReadOne(counter, &first, &quality));
   EXPECT_EQ(OPC_QUALITY_UNCERTAIN, quality);
 }

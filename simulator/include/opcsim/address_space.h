@@ -60,16 +60,16 @@ class AddressSpace {
 
   // --- building ---------------------------------------------------------
   // The child branch of that name (created when absent).
-  std::uint32_t AddBranch(std::uint32_t parent, const WString& name);
+  std::uint32_t AddBranch(std::uint32_t parent, comown::wide_view name);
   // The branch at that path below the root, creating the missing ones.
   std::uint32_t AddBranchPath(const std::string& path);
   // Adds a leaf under the branch; kNone when a leaf of that name exists there.
-  std::uint32_t AddLeaf(std::uint32_t branch, const WString& name, const ItemSpec& spec);
+  std::uint32_t AddLeaf(std::uint32_t branch, comown::wide_view name, const ItemSpec& spec);
   // Adds a leaf at a full item ID, creating the branches on the way.
   // False (with a reason) for an invalid or duplicate ID or a bad initial value.
   bool AddItem(const std::string& itemId, const ItemSpec& spec, std::string* error = nullptr);
   // The generator's fast path: no value slot, value reads as zero.
-  std::uint32_t AddPlainLeaf(std::uint32_t branch, const WString& name, VARTYPE type, DWORD access);
+  std::uint32_t AddPlainLeaf(std::uint32_t branch, comown::wide_view name, VARTYPE type, DWORD access);
   void Reserve(std::size_t leaves, std::size_t poolCharacters);
 
   // --- structure ----------------------------------------------------------
@@ -79,22 +79,27 @@ class AddressSpace {
   const std::vector<std::uint32_t>& ChildLeaves(std::uint32_t branch) const { return branches_[branch].leaves; }
   std::uint32_t BranchParent(std::uint32_t branch) const { return branches_[branch].parent; }
   std::uint32_t LeafParent(std::uint32_t leaf) const { return leaves_[leaf].parent; }
-  WString BranchName(std::uint32_t branch) const;
-  WString LeafName(std::uint32_t leaf) const;
+  comown::wide_view BranchName(std::uint32_t branch) const { return Text(branches_[branch].name); }
+  comown::wide_view LeafName(std::uint32_t leaf) const;
   // Full path of a branch ("" for the root) and full item ID of a leaf.
-  WString BranchPath(std::uint32_t branch) const;
-  WString LeafItemId(std::uint32_t leaf) const;
+  comown::wide_string BranchPath(std::uint32_t branch) const;
+  comown::wide_string LeafItemId(std::uint32_t leaf) const;
+  // The same without building a string: the length of a branch's path, and the
+  // path written to `out`, which has room for that many characters. Listings
+  // of a million item IDs write them straight into the strings handed out.
+  std::size_t BranchPathLength(std::uint32_t branch) const;
+  void CopyBranchPath(std::uint32_t branch, WCHAR* out) const;
   VARTYPE LeafType(std::uint32_t leaf) const { return leaves_[leaf].type; }
   DWORD LeafAccess(std::uint32_t leaf) const { return leaves_[leaf].access; }
 
-  std::uint32_t FindChildBranch(std::uint32_t branch, const WString& name) const;
-  std::uint32_t FindChildLeaf(std::uint32_t branch, const WString& name) const;
+  std::uint32_t FindChildBranch(std::uint32_t branch, comown::wide_view name) const;
+  std::uint32_t FindChildLeaf(std::uint32_t branch, comown::wide_view name) const;
   // By full path / item ID; kNone when absent.
-  std::uint32_t FindBranch(const WString& path) const;
-  std::uint32_t FindLeaf(const WString& itemId) const;
-  std::uint32_t FindLeaf(const std::string& itemId) const { return FindLeaf(ToWide(itemId)); }
+  std::uint32_t FindBranch(comown::wide_view path) const;
+  std::uint32_t FindLeaf(comown::wide_view itemId) const;
+  std::uint32_t FindLeaf(const std::string& itemId) const { return FindLeaf(comown::to_wide(itemId)); }
   // Syntax check of an item ID: not empty, no empty path element, no control characters.
-  bool IsWellFormed(const WString& itemId) const;
+  bool IsWellFormed(comown::wide_view itemId) const;
 
   // --- values -------------------------------------------------------------
   // The last sampled state, without sampling.
@@ -102,10 +107,10 @@ class AddressSpace {
   // Samples now: signals advance, other values keep their value and get the time.
   ItemState Sample(std::uint32_t leaf);
   // Stores a value already converted to the canonical type, quality good, time now.
-  void Store(std::uint32_t leaf, const VARIANT& value);
+  void Store(std::uint32_t leaf, Variant value);
   void SetQuality(std::uint32_t leaf, WORD quality);
   const std::string& Description(std::uint32_t leaf) const;
-  std::vector<WString> AccessPaths(std::uint32_t leaf) const;
+  std::vector<comown::wide_string> AccessPaths(std::uint32_t leaf) const;
 
  private:
   struct Name {
@@ -136,12 +141,12 @@ class AddressSpace {
     std::uint64_t samples = 0;
     std::uint64_t random = 0;
     std::string description;
-    std::vector<WString> accessPaths;
+    std::vector<comown::wide_string> accessPaths;
   };
 
-  Name Intern(const WString& text);
-  WString Text(const Name& name) const { return WString(pool_.data() + name.offset, name.length); }
-  int Compare(const Name& name, const WString& text) const;
+  Name Intern(comown::wide_view text);
+  comown::wide_view Text(const Name& name) const { return comown::wide_view(pool_.data() + name.offset, name.length); }
+  int Compare(const Name& name, comown::wide_view text) const;
   void Index(const Branch& branch) const;
   std::uint32_t SlotOf(std::uint32_t leaf);
   Variant Zero(VARTYPE type) const;

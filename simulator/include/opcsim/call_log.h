@@ -80,7 +80,8 @@ class CallLog {
   std::vector<std::string> Methods() const;
   void Clear();
   // Recording costs a record per call; benchmarks that make millions of
-  // calls switch it off. On by default.
+  // calls switch it off, and calls then format nothing unless a fault rule
+  // for their method looks at the arguments. On by default.
   void Enable(bool on) { enabled_ = on; }
   bool Enabled() const { return enabled_; }
 

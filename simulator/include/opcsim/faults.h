@@ -30,6 +30,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "call_log.h"
@@ -74,11 +75,15 @@ class FaultTable {
   void Add(Fault fault);
   void Clear();
   bool Empty() const { return count_ == 0; }
+  // What the calls of a method need from the table: nothing (no rule names
+  // it), a match, or a match on their arguments (a rule for it has When).
+  enum class Interest { None, Method, Arguments };
+  Interest InterestIn(std::string_view method) const;
   // The rule that fires for this call, if any (counts the call for every matching rule).
   std::optional<Fault> Match(const Call& call);
 
  private:
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::vector<Fault> rules_;
   std::atomic<std::size_t> count_{0};
 };

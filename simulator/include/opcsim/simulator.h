@@ -12,7 +12,9 @@
 //
 // The constructor registers the class objects on the calling thread (which
 // must have entered COM; under Wine an apartment-threaded registration is only
-// visible to activations from that apartment) and the destructor revokes them.
+// visible to activations from that apartment) and the destructor revokes them,
+// on the same thread. Simulators may share a class, a ProgID and a host: the
+// latest one serves them, and they stay registered while any of them lives.
 // Objects handed to clients keep working after the simulator is gone.
 //
 // Asynchronous completions (IOPCAsyncIO2) are delivered on the calling thread,
@@ -95,6 +97,7 @@ struct Options {
 };
 
 struct Core;
+struct SharedClassObject;
 
 class Simulator {
  public:
@@ -134,9 +137,9 @@ class Simulator {
   void Revoke();
 
   std::shared_ptr<Core> core_;
-  std::vector<DWORD> cookies_;      // CoRegisterClassObject registrations
-  std::vector<DWORD> hostCookies_;  // registrations on a simulated host (native)
-  bool progIdsRegistered_ = false;
+  // The class objects this simulator serves, shared with the simulators that
+  // serve the same class on the same host in the same apartment.
+  std::vector<std::shared_ptr<SharedClassObject>> classObjects_;
   HRESULT registration_ = S_OK;
 };
 
