@@ -59,17 +59,17 @@ TEST_F(Activation, RegistrationHoldsTheClassObjectUntilTheRegisteringApartmentRe
 }
 
 TEST_F(Activation, CreatesThroughTheRegisteredFactory) {
-  Ref<ITestCounter> counter;
-  ASSERT_EQ(S_OK, Create(TestClassId(11), IID_ITestCounter, counter.ReceiveVoid()));
+  com_ptr<ITestCounter> counter;
+  ASSERT_EQ(S_OK, Create(TestClassId(11), IID_ITestCounter, counter.put_void()));
   LONG value = 0;
   EXPECT_EQ(S_OK, counter->Increment(&value));
   EXPECT_EQ(1, value);
   EXPECT_EQ(1, factory_.Created());
 
-  Ref<IClassFactory> class_object;
+  com_ptr<IClassFactory> class_object;
   ASSERT_EQ(S_OK, CoGetClassObject(TestClassId(11), CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
-                                   class_object.ReceiveVoid()));
-  EXPECT_EQ(static_cast<IClassFactory*>(&factory_), class_object.Get());
+                                   class_object.put_void()));
+  EXPECT_EQ(static_cast<IClassFactory*>(&factory_), class_object.get());
 }
 
 TEST_F(Activation, FailuresLeaveNothingBehind) {
@@ -105,11 +105,11 @@ TEST_F(Activation, MultiQueryReportsWhichInterfacesWereFound) {
   EXPECT_EQ(S_OK, some[2].hr);
   LONG value = 0;
   static_cast<ITestCounter*>(some[0].pItf)->Increment(&value);
-  Ref<ITestCounter> same;
-  ASSERT_EQ(S_OK, some[2].pItf->QueryInterface(IID_ITestCounter, same.ReceiveVoid()));
+  com_ptr<ITestCounter> same;
+  ASSERT_EQ(S_OK, some[2].pItf->QueryInterface(IID_ITestCounter, same.put_void()));
   same->Increment(&value);
   EXPECT_EQ(2, value);  // both entries reach one object
-  same.Reset();
+  same.reset();
   some[0].pItf->Release();
   some[2].pItf->Release();
 

@@ -21,7 +21,7 @@ class GlobalInterfaceTable : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(S_OK, com_.Result());
-    ASSERT_EQ(S_OK, CreateTable(table_.Receive()));
+    ASSERT_EQ(S_OK, CreateTable(table_.put()));
   }
   void TearDown() override {
     object_->Release();
@@ -29,7 +29,7 @@ class GlobalInterfaceTable : public ::testing::Test {
   }
 
   ComScope com_{COINIT_MULTITHREADED};
-  Ref<IGlobalInterfaceTable> table_;
+  com_ptr<IGlobalInterfaceTable> table_;
   TestObject* object_ = new TestObject;
 };
 
@@ -40,11 +40,11 @@ TEST(GlobalInterfaceTableCreation, IsOneObjectForTheProcessAndNeedsCom) {
     IGlobalInterfaceTable* table = nullptr;
     EXPECT_EQ(CO_E_NOTINITIALIZED, CreateTable(&table));
     ComScope com(COINIT_APARTMENTTHREADED);
-    Ref<IGlobalInterfaceTable> first;
-    Ref<IGlobalInterfaceTable> second;
-    ASSERT_EQ(S_OK, CreateTable(first.Receive()));
-    ASSERT_EQ(S_OK, CreateTable(second.Receive()));
-    EXPECT_EQ(first.Get(), second.Get());
+    com_ptr<IGlobalInterfaceTable> first;
+    com_ptr<IGlobalInterfaceTable> second;
+    ASSERT_EQ(S_OK, CreateTable(first.put()));
+    ASSERT_EQ(S_OK, CreateTable(second.put()));
+    EXPECT_EQ(first.get(), second.get());
   }).join();
 }
 
@@ -54,12 +54,12 @@ TEST_F(GlobalInterfaceTable, KeepsAReferenceUntilRevoked) {
   EXPECT_NE(0u, cookie);
   EXPECT_GT(object_->References(), 1u);
 
-  Ref<ITestCounter> counter;
-  ASSERT_EQ(S_OK, table_->GetInterfaceFromGlobal(cookie, IID_ITestCounter, counter.ReceiveVoid()));
+  com_ptr<ITestCounter> counter;
+  ASSERT_EQ(S_OK, table_->GetInterfaceFromGlobal(cookie, IID_ITestCounter, counter.put_void()));
   LONG value = 0;
   EXPECT_EQ(S_OK, counter->Increment(&value));
   EXPECT_EQ(1, value);
-  counter.Reset();
+  counter.reset();
 
   void* missing = object_;
   EXPECT_EQ(E_NOINTERFACE, table_->GetInterfaceFromGlobal(cookie, IID_ITestMissing, &missing));
@@ -82,15 +82,15 @@ TEST_F(GlobalInterfaceTable, RefusesWhatItCannotKeep) {
 TEST_F(GlobalInterfaceTable, AnotherThreadInComFetchesAndRevokes) {
   DWORD cookie = 0;
   ASSERT_EQ(S_OK, table_->RegisterInterfaceInGlobal(object_, IID_IUnknown, &cookie));
-  IGlobalInterfaceTable* table = table_.Get();
+  IGlobalInterfaceTable* table = table_.get();
   std::thread([table, cookie] {
     ComScope com(COINIT_MULTITHREADED);
-    Ref<ITestCounter> counter;
-    ASSERT_EQ(S_OK, table->GetInterfaceFromGlobal(cookie, IID_ITestCounter, counter.ReceiveVoid()));
+    com_ptr<ITestCounter> counter;
+    ASSERT_EQ(S_OK, table->GetInterfaceFromGlobal(cookie, IID_ITestCounter, counter.put_void()));
     LONG value = 0;
     EXPECT_EQ(S_OK, counter->Increment(&value));
     EXPECT_EQ(1, value);
-    counter.Reset();
+    counter.reset();
     EXPECT_EQ(S_OK, table->RevokeInterfaceFromGlobal(cookie));
   }).join();
   EXPECT_EQ(1u, object_->References());
@@ -98,7 +98,7 @@ TEST_F(GlobalInterfaceTable, AnotherThreadInComFetchesAndRevokes) {
 
 TEST_F(GlobalInterfaceTable, RegistrationsFromSeveralThreadsGetDistinctCookies) {
   constexpr int kPerThread = 50;
-  IGlobalInterfaceTable* table = table_.Get();
+  IGlobalInterfaceTable* table = table_.get();
   TestObject* object = object_;
   auto register_some = [table, object](std::vector<DWORD>* cookies) {
     ComScope com(COINIT_MULTITHREADED);
@@ -123,12 +123,12 @@ TEST_F(GlobalInterfaceTable, RegistrationsFromSeveralThreadsGetDistinctCookies) 
 TEST(GlobalInterfaceTableOutsideCom, AThreadOutsideComCannotFetch) {
   ComScope com(COINIT_APARTMENTTHREADED);
   ASSERT_EQ(S_OK, com.Result());
-  Ref<IGlobalInterfaceTable> table;
-  ASSERT_EQ(S_OK, CreateTable(table.Receive()));
+  com_ptr<IGlobalInterfaceTable> table;
+  ASSERT_EQ(S_OK, CreateTable(table.put()));
   TestObject* object = new TestObject;
   DWORD cookie = 0;
   ASSERT_EQ(S_OK, table->RegisterInterfaceInGlobal(object, IID_IUnknown, &cookie));
-  IGlobalInterfaceTable* shared = table.Get();
+  IGlobalInterfaceTable* shared = table.get();
   std::thread([shared, cookie] {
     void* fetched = nullptr;
     EXPECT_EQ(CO_E_NOTINITIALIZED, shared->GetInterfaceFromGlobal(cookie, IID_IUnknown, &fetched));

@@ -94,11 +94,11 @@ TEST_F(RemoteHosts, ARevokedClassLeavesItsHostKnown) {
 
 TEST_F(RemoteHosts, ClassObjectsComeAcrossButAggregationDoesNot) {
   COSERVERINFO server = {0, const_cast<LPWSTR>(OLESTR("PLANT-SERVER.example")), nullptr, 0};
-  Ref<IClassFactory> class_object;
+  com_ptr<IClassFactory> class_object;
   ASSERT_EQ(S_OK, CoGetClassObject(TestClassId(100), CLSCTX_REMOTE_SERVER, &server, IID_IClassFactory,
-                                   class_object.ReceiveVoid()));
-  EXPECT_EQ(static_cast<IClassFactory*>(&factory_), class_object.Get());
-  class_object.Reset();
+                                   class_object.put_void()));
+  EXPECT_EQ(static_cast<IClassFactory*>(&factory_), class_object.get());
+  class_object.reset();
 
   TestObject* outer = new TestObject;
   MULTI_QI result = {&IID_IUnknown, nullptr, S_OK};
@@ -114,9 +114,9 @@ TEST(LocalClassTable, ARegistrationIsVisibleToEveryThreadInCom) {
   ASSERT_EQ(S_OK, registration.Result());
   std::thread([] {
     ComScope other(COINIT_MULTITHREADED);
-    Ref<ITestCounter> counter;
+    com_ptr<ITestCounter> counter;
     EXPECT_EQ(S_OK, CoCreateInstance(TestClassId(105), nullptr, CLSCTX_INPROC_SERVER, IID_ITestCounter,
-                                     counter.ReceiveVoid()));
+                                     counter.put_void()));
   }).join();
   EXPECT_EQ(1, factory.Created());
 }
