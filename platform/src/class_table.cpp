@@ -1,5 +1,21 @@
 // The process's table of registered class objects, local and on simulated
 // remote hosts.
+//
+// A local registration belongs to the apartment that made it, as on Windows
+// and Wine: that apartment activates it directly. Another apartment reaches it
+// only through the out-of-process path (the registration and the request both
+// name CLSCTX_LOCAL_SERVER), and there every call has to be delivered into the
+// registering apartment. The multithreaded apartment takes calls from any
+// thread at any time, so its registrations serve everyone; a single-threaded
+// apartment takes them only while its thread pumps messages. Windows would
+// make the caller wait for that pump and Wine blocks the caller for good; this
+// runtime has no message loop to wait for, so it refuses at once with
+// CO_E_SERVER_EXEC_FAILURE, what Windows reports when the server that holds a
+// class object does not serve the activation. It names the consequence a
+// caller can act on (the server did not run the request) rather than
+// RPC_E_WRONG_THREAD's misuse of a marshalled pointer, which the caller did not
+// commit. In-process-only registrations stay invisible to other apartments
+// (REGDB_E_CLASSNOTREG), as they are under Wine.
 #include <algorithm>
 #include <mutex>
 #include <set>
@@ -20,16 +36,25 @@ struct Registration {
   IUnknown* object;     // the reference the table holds
   DWORD context;        // CLSCTX bits the object serves; all for remote hosts
   ApartmentId apartment;  // 0 for host registrations, which no apartment owns
+  bool multithreaded;     // made from the multithreaded apartment
+};
+
+// The caller of a lookup: its apartment and the contexts it accepts.
+struct Lookup {
+  REFCLSID clsid;
+  DWORD context;
+  ApartmentId apartment;
 };
 
 class ClassTable {
  public:
-  DWORD Add(std::u16string host, REFCLSID clsid, IUnknown* object, DWORD context, ApartmentId apartment) {
+  DWORD Add(std::u16string host, REFCLSID clsid, IUnknown* object, DWORD context, ApartmentId apartment,
+            bool multithreaded) {
     object->AddRef();
     std::lock_guard<std::mutex> lock(mutex_);
     const DWORD cookie = next_cookie_++;
     if (!host.empty()) known_hosts_.insert(host);
-    entries_.push_back(Registration{cookie, std::move(host), clsid, object, context, apartment});
+    entries_.push_back(Registration{cookie, std::move(host), clsid, object, context, apartment, multithreaded});
     return cookie;
   }
 
@@ -61,21 +86,42 @@ class ClassTable {
     return released;
   }
 
-  HRESULT Find(const std::u16string& host, REFCLSID clsid, DWORD context, IUnknown** object) {
+  // The latest registration wins, as a re-registered server replaces the old one.
+  HRESULT FindOnHost(const std::u16string& host, REFCLSID clsid, IUnknown** object) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!host.empty() && known_hosts_.count(host) == 0) return HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
-    // The latest registration wins, as a re-registered server replaces the old one.
-    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-      if (it->host == host && IsEqualCLSID(it->clsid, clsid) && (it->context & context) != 0) {
-        it->object->AddRef();
-        *object = it->object;
-        return S_OK;
-      }
-    }
-    return REGDB_E_CLASSNOTREG;
+    if (known_hosts_.count(host) == 0) return HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
+    return Hand(Latest([&](const Registration& r) { return r.host == host && IsEqualCLSID(r.clsid, clsid); }),
+                object);
+  }
+
+  HRESULT FindLocal(const Lookup& caller, IUnknown** object) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto local = [&](const Registration& r, DWORD context) {
+      return r.host.empty() && IsEqualCLSID(r.clsid, caller.clsid) && (r.context & context) != 0;
+    };
+    const Registration* own =
+        Latest([&](const Registration& r) { return local(r, caller.context) && r.apartment == caller.apartment; });
+    if (own != nullptr || (caller.context & CLSCTX_LOCAL_SERVER) == 0) return Hand(own, object);
+    const Registration* other = Latest([&](const Registration& r) { return local(r, CLSCTX_LOCAL_SERVER); });
+    if (other != nullptr && !other->multithreaded) return CO_E_SERVER_EXEC_FAILURE;
+    return Hand(other, object);
   }
 
  private:
+  template <class Match>
+  const Registration* Latest(Match match) const {
+    for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+      if (match(*it)) return &*it;
+    }
+    return nullptr;
+  }
+  static HRESULT Hand(const Registration* found, IUnknown** object) {
+    if (found == nullptr) return REGDB_E_CLASSNOTREG;
+    found->object->AddRef();
+    *object = found->object;
+    return S_OK;
+  }
+
   std::mutex mutex_;
   std::vector<Registration> entries_;
   std::set<std::u16string> known_hosts_;  // every host ever registered on
@@ -95,8 +141,8 @@ bool IsLocalHostName(const std::u16string& host) { return host.empty() || FoldAs
 
 HRESULT FindClassObject(const std::u16string& host, REFCLSID clsid, DWORD context, IUnknown** object) {
   *object = nullptr;
-  const std::u16string folded = IsLocalHostName(host) ? std::u16string() : FoldAsciiCase(host);
-  return TheClassTable().Find(folded, clsid, folded.empty() ? context : kAnyContext, object);
+  if (!IsLocalHostName(host)) return TheClassTable().FindOnHost(FoldAsciiCase(host), clsid, object);
+  return TheClassTable().FindLocal(Lookup{clsid, context, CurrentApartment()}, object);
 }
 
 void RevokeClassObjectsOfApartment(ApartmentId apartment) {
@@ -111,7 +157,8 @@ WINOLEAPI CoRegisterClassObject(REFCLSID rclsid, LPUNKNOWN pUnk, DWORD dwClsCont
   *lpdwRegister = 0;
   const native_com::ApartmentId apartment = native_com::CurrentApartment();
   if (apartment == 0) return CO_E_NOTINITIALIZED;
-  *lpdwRegister = native_com::TheClassTable().Add(std::u16string(), rclsid, pUnk, dwClsContext, apartment);
+  *lpdwRegister = native_com::TheClassTable().Add(std::u16string(), rclsid, pUnk, dwClsContext, apartment,
+                                                  native_com::CurrentApartmentIsMultithreaded());
   return S_OK;
 }
 
@@ -138,7 +185,7 @@ WINOLEAPI NativeComRegisterHostClassObject(LPCWSTR host, REFCLSID rclsid, LPUNKN
   const std::u16string name(native_com::WideView(host));
   if (native_com::IsLocalHostName(name)) return E_INVALIDARG;
   *lpdwRegister = native_com::TheClassTable().Add(native_com::FoldAsciiCase(name), rclsid, pUnk,
-                                                  native_com::kAnyContext, 0);
+                                                  native_com::kAnyContext, 0, true);
   return S_OK;
 }
 

@@ -138,3 +138,30 @@ TEST_F(Activation, MultiQueryAsksTheFactoryForTheFirstInterfaceAndTheObjectForEa
   EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstanceEx(TestClassId(12), nullptr, CLSCTX_INPROC_SERVER, nullptr, 1, &unknown));
   EXPECT_EQ(nullptr, unknown.pItf);
 }
+
+// What Wine shows too: an in-process registration serves its own apartment
+// only, and the multithreaded apartment's local-server registrations serve
+// every apartment.
+TEST_F(Activation, AnInProcessRegistrationServesOnlyItsOwnApartment) {
+  for (DWORD model : {COINIT_APARTMENTTHREADED, COINIT_MULTITHREADED}) {
+    InOtherApartment(model, [] {
+      com_ptr<IUnknown> object;
+      EXPECT_EQ(REGDB_E_CLASSNOTREG,
+                CoCreateInstance(TestClassId(11), nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void()));
+    });
+  }
+  EXPECT_EQ(0, factory_.Created());
+}
+
+TEST(MultithreadedRegistration, ServesAnotherApartmentThroughTheLocalServerContext) {
+  ComScope mta(COINIT_MULTITHREADED);
+  TestFactory factory;
+  ClassRegistration registration(TestClassId(14), &factory, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER);
+  ASSERT_EQ(S_OK, registration.Result());
+  InOtherApartment(COINIT_APARTMENTTHREADED, [] {
+    // Under Wine a proxy: only IUnknown crosses without a registered marshaller.
+    com_ptr<IUnknown> object;
+    EXPECT_EQ(S_OK, CoCreateInstance(TestClassId(14), nullptr, CLSCTX_ALL, IID_IUnknown, object.put_void()));
+  });
+  EXPECT_EQ(1, factory.Created());
+}

@@ -106,17 +106,3 @@ TEST_F(RemoteHosts, ClassObjectsComeAcrossButAggregationDoesNot) {
   EXPECT_EQ(0, factory_.Created());
   outer->Release();
 }
-
-TEST(LocalClassTable, ARegistrationIsVisibleToEveryThreadInCom) {
-  ComScope com(COINIT_APARTMENTTHREADED);
-  TestFactory factory;
-  ClassRegistration registration(TestClassId(105), &factory);
-  ASSERT_EQ(S_OK, registration.Result());
-  std::thread([] {
-    ComScope other(COINIT_MULTITHREADED);
-    com_ptr<ITestCounter> counter;
-    EXPECT_EQ(S_OK, CoCreateInstance(TestClassId(105), nullptr, CLSCTX_INPROC_SERVER, IID_ITestCounter,
-                                     counter.put_void()));
-  }).join();
-  EXPECT_EQ(1, factory.Created());
-}
