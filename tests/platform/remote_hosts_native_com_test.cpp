@@ -3,8 +3,6 @@
 
 #include <native_com_ext.h>
 
-#include <thread>
-
 #include "com_test_objects.h"
 
 using namespace com_test;
@@ -34,7 +32,7 @@ class RemoteHosts : public ::testing::Test {
     COSERVERINFO server = {0, const_cast<LPWSTR>(host), nullptr, 0};
     MULTI_QI result = {&IID_ITestCounter, nullptr, S_OK};
     const HRESULT hr = CoCreateInstanceEx(clsid, nullptr, context, &server, 1, &result);
-    if (result.pItf != nullptr) result.pItf->Release();
+    com_ptr<IUnknown> created(result.pItf, comown::attach);
     return hr;
   }
 
