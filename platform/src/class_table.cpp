@@ -23,6 +23,7 @@
 
 #include <native_com_ext.h>
 
+#include "comown.h"
 #include "com_runtime.h"
 #include "wide_text.h"
 
@@ -33,7 +34,7 @@ struct Registration {
   DWORD cookie;
   std::u16string host;  // folded; empty for the local machine
   CLSID clsid;
-  IUnknown* object;     // the reference the table holds
+  comown::com_ptr<IUnknown> object;  // the reference the table holds
   DWORD context;        // CLSCTX bits the object serves; all for remote hosts
   ApartmentId apartment;  // 0 for host registrations, which no apartment owns
   bool multithreaded;     // made from the multithreaded apartment
@@ -50,11 +51,11 @@ class ClassTable {
  public:
   DWORD Add(std::u16string host, REFCLSID clsid, IUnknown* object, DWORD context, ApartmentId apartment,
             bool multithreaded) {
-    object->AddRef();
+    comown::com_ptr<IUnknown> held(object, comown::add_ref);
     std::lock_guard<std::mutex> lock(mutex_);
     const DWORD cookie = next_cookie_++;
     if (!host.empty()) known_hosts_.insert(host);
-    entries_.push_back(Registration{cookie, std::move(host), clsid, object, context, apartment, multithreaded});
+    entries_.push_back(Registration{cookie, std::move(host), clsid, std::move(held), context, apartment, multithreaded});
     return cookie;
   }
 
@@ -63,24 +64,24 @@ class ClassTable {
   // Removes a local registration (host registrations when `remote`), handing
   // the table's reference to `released`. A local registration belongs to the
   // apartment that made it.
-  RemoveResult Remove(DWORD cookie, bool remote, ApartmentId caller, IUnknown** released) {
+  RemoveResult Remove(DWORD cookie, bool remote, ApartmentId caller, comown::com_ptr<IUnknown>& released) {
     std::lock_guard<std::mutex> lock(mutex_);
     auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Registration& r) {
       return r.cookie == cookie && r.host.empty() != remote;
     });
     if (it == entries_.end()) return RemoveResult::kUnknown;
     if (!remote && it->apartment != caller) return RemoveResult::kOtherApartment;
-    *released = it->object;
+    released = std::move(it->object);
     entries_.erase(it);
     return RemoveResult::kRemoved;
   }
 
-  std::vector<IUnknown*> RemoveApartment(ApartmentId apartment) {
-    std::vector<IUnknown*> released;
+  std::vector<comown::com_ptr<IUnknown>> RemoveApartment(ApartmentId apartment) {
+    std::vector<comown::com_ptr<IUnknown>> released;
     std::lock_guard<std::mutex> lock(mutex_);
     auto owned = [&](const Registration& r) { return r.apartment == apartment; };
-    for (const Registration& r : entries_) {
-      if (owned(r)) released.push_back(r.object);
+    for (Registration& r : entries_) {
+      if (owned(r)) released.push_back(std::move(r.object));
     }
     entries_.erase(std::remove_if(entries_.begin(), entries_.end(), owned), entries_.end());
     return released;
@@ -117,8 +118,7 @@ class ClassTable {
   }
   static HRESULT Hand(const Registration* found, IUnknown** object) {
     if (found == nullptr) return REGDB_E_CLASSNOTREG;
-    found->object->AddRef();
-    *object = found->object;
+    found->object.copy_to(object);
     return S_OK;
   }
 
@@ -146,7 +146,7 @@ HRESULT FindClassObject(const std::u16string& host, REFCLSID clsid, DWORD contex
 }
 
 void RevokeClassObjectsOfApartment(ApartmentId apartment) {
-  for (IUnknown* object : TheClassTable().RemoveApartment(apartment)) object->Release();
+  TheClassTable().RemoveApartment(apartment);  // the references go after the table's lock
 }
 
 }  // namespace native_com
@@ -166,8 +166,8 @@ WINOLEAPI CoRevokeClassObject(DWORD dwRegister) {
   using native_com::ClassTable;
   const native_com::ApartmentId apartment = native_com::CurrentApartment();
   if (apartment == 0) return CO_E_NOTINITIALIZED;
-  IUnknown* object = nullptr;
-  switch (native_com::TheClassTable().Remove(dwRegister, false, apartment, &object)) {
+  comown::com_ptr<IUnknown> object;  // released once the table's lock is gone
+  switch (native_com::TheClassTable().Remove(dwRegister, false, apartment, object)) {
     case ClassTable::RemoveResult::kUnknown:
       return E_INVALIDARG;
     case ClassTable::RemoveResult::kOtherApartment:
@@ -175,7 +175,6 @@ WINOLEAPI CoRevokeClassObject(DWORD dwRegister) {
     case ClassTable::RemoveResult::kRemoved:
       break;
   }
-  object->Release();
   return S_OK;
 }
 
@@ -191,10 +190,9 @@ WINOLEAPI NativeComRegisterHostClassObject(LPCWSTR host, REFCLSID rclsid, LPUNKN
 
 WINOLEAPI NativeComRevokeHostClassObject(DWORD dwRegister) {
   using native_com::ClassTable;
-  IUnknown* object = nullptr;
-  if (native_com::TheClassTable().Remove(dwRegister, true, 0, &object) != ClassTable::RemoveResult::kRemoved) {
+  comown::com_ptr<IUnknown> object;
+  if (native_com::TheClassTable().Remove(dwRegister, true, 0, object) != ClassTable::RemoveResult::kRemoved) {
     return E_INVALIDARG;
   }
-  object->Release();
   return S_OK;
 }
