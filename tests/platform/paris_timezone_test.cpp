@@ -85,25 +85,3 @@ TEST(ParisTimeZone, SwitchesAtEachYearsTransitionsWithTodaysRules) {
   };
   for (const auto& c : cases) EXPECT_EQ(c.local, LocalText(c.utc));
 }
-
-TEST(ParisTimeZone, ExplicitZonesApplyTheirOwnRules) {
-  // Without rules only the bias counts.
-  TIME_ZONE_INFORMATION india = {};
-  india.Bias = -330;
-  EXPECT_EQ("2024-07-01 17:30:00 w1", LocalText(Utc(2024, 7, 1, 12), &india));
-
-  // A southern-hemisphere zone is in daylight time across the turn of the year.
-  TIME_ZONE_INFORMATION sydney = {};
-  sydney.Bias = -600;
-  sydney.DaylightBias = -60;
-  sydney.DaylightDate.wMonth = 10;  // first Sunday of October, 02:00
-  sydney.DaylightDate.wDay = 1;
-  sydney.DaylightDate.wHour = 2;
-  sydney.StandardDate.wMonth = 4;  // first Sunday of April, 03:00
-  sydney.StandardDate.wDay = 1;
-  sydney.StandardDate.wHour = 3;
-  EXPECT_EQ("2024-01-15 23:00:00 w1", LocalText(Utc(2024, 1, 15, 12), &sydney));
-  EXPECT_EQ("2024-07-15 22:00:00 w1", LocalText(Utc(2024, 7, 15, 12), &sydney));
-  EXPECT_EQ("2024-04-07 02:59:59 w0", LocalText(Utc(2024, 4, 6, 15, 59, 59), &sydney));
-  EXPECT_EQ("2024-04-07 02:00:00 w0", LocalText(Utc(2024, 4, 6, 16), &sydney));
-}

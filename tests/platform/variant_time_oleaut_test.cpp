@@ -110,14 +110,3 @@ TEST(FileTime, CountsHundredNanosecondsFrom1601) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
   }
 }
-
-TEST(FileTime, SystemClockReadsTheSameInBothForms) {
-  FILETIME before;
-  GetSystemTimeAsFileTime(&before);
-  SYSTEMTIME now;
-  GetSystemTime(&now);
-  EXPECT_GE(now.wYear, 2024);
-  FILETIME nowTicks;
-  ASSERT_TRUE(SystemTimeToFileTime(&now, &nowTicks));
-  EXPECT_LT(Ticks(nowTicks) - (Ticks(before) / 10000 * 10000), 20000000u);  // within two seconds
-}
