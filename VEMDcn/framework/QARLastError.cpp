@@ -1,45 +1,16 @@
 // The calling thread's last error: the error an operation returned through
-// QARError::GetReturn, kept until the thread cleans it or keeps another one.
+// QARError::GetReturn, kept until the thread cleans it, keeps another one or
+// ends.
 #include "QARError.h"
-
-namespace {
-
-class LastErrorSlot {
- public:
-  LastErrorSlot() = default;
-  LastErrorSlot(const LastErrorSlot&) = delete;
-  LastErrorSlot& operator=(const LastErrorSlot&) = delete;
-  ~LastErrorSlot() { Clean(); }
-
-  void Keep(HRESULT code, QARError* error, IUnknown* object) {
-    QARError* previous = _Error;
-    _Error = error;
-    _Code = code;
-    _Object = object;
-    if (previous != nullptr) previous->Release();
-  }
-
-  QARError* Find(HRESULT code, IUnknown* object) const {
-    if (_Error == nullptr || _Code != code) return nullptr;
-    if (object != nullptr && _Object != nullptr && object != _Object) return nullptr;
-    _Error->AddRef();
-    return _Error;
-  }
-
-  void Clean() { Keep(S_OK, nullptr, nullptr); }
-
- private:
-  QARError* _Error = nullptr;
-  HRESULT _Code = S_OK;
-  IUnknown* _Object = nullptr;  // identity only; no reference is held
-};
-
-thread_local LastErrorSlot lastError;
-
-}  // namespace
+#include "QARThreadState.h"
+#include "comown.h"
 
 void QARError::KeepAsLastError(HRESULT code, QARError* error, IUnknown* object) {
-  lastError.Keep(code, error, object);
+  comown::com_ptr<QARError> kept(error, comown::attach);
+  // Without memory for the thread's state the error is not kept, but the
+  // caller's reference still goes.
+  qar_detail::ThreadState* state = kept ? qar_detail::CurrentThreadState() : qar_detail::ExistingThreadState();
+  if (state != nullptr) state->lastError.Keep(code, std::move(kept), object);
 }
 
 HRESULT QARError::GetReturn(int kind, QARError* error, void*, const char* file, int line) {
@@ -48,13 +19,16 @@ HRESULT QARError::GetReturn(int kind, QARError* error, void*, const char* file, 
   const HRESULT own = error->GetReturnCode();
   const HRESULT code = FAILED(own) ? own : E_FAIL;
   if (kind == ReturnOnly) {
-    error->Release();
+    comown::com_ptr<QARError> dropped(error, comown::attach);
   } else {
     KeepAsLastError(code, error, nullptr);
   }
   return code;
 }
 
-QARError* QARError::QARGetLastError(HRESULT code, IUnknown* object) { return lastError.Find(code, object); }
+QARError* QARError::QARGetLastError(HRESULT code, IUnknown* object) {
+  const qar_detail::ThreadState* state = qar_detail::ExistingThreadState();
+  return state != nullptr ? state->lastError.Find(code, object) : nullptr;
+}
 
-void QARError::QARCleanLastError() { lastError.Clean(); }
+void QARError::QARCleanLastError() { KeepAsLastError(S_OK, nullptr, nullptr); }

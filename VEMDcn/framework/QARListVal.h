@@ -108,15 +108,17 @@ class QARListVal : public QARCollecRoot {
     return Size() == other.Size() && std::equal(_Values.begin(), _Values.end(), other._Values.begin(),
                                                 [](const Value& a, const Value& b) { return a == b; });
   }
-  // Where a refused operator[] points: a fresh default value, so that nothing
-  // the caller writes there lands in a list.
-  static Value& RefusedSlot() {
-    static thread_local Value slot;
-    slot = Value();
-    return slot;
+  // Where a refused operator[] points: a fresh default value outside the
+  // values, so that nothing the caller writes there lands in the list. The
+  // list's own, not a thread_local: on the windows target a thread_local with
+  // a destructor is destroyed after its storage is freed.
+  Value& RefusedSlot() const {
+    _Refused = Value();
+    return _Refused;
   }
 
   std::vector<Value> _Values;
+  mutable Value _Refused;
 };
 
 class QARListValQARUnicodeString : public QARListVal<QARUnicodeString> {

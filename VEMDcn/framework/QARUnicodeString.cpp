@@ -3,77 +3,17 @@
 #include <functional>
 
 #include "QARNumberFormat.h"
+#include "comown.h"
 
 namespace {
 
 typedef std::basic_string<WCHAR> WideText;
-
-const WCHAR kReplacementCharacter = static_cast<WCHAR>(0xFFFD);
-
-bool IsHighSurrogate(unsigned unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(unsigned unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 WideText FromLatin1(const char* text, size_t length) {
   WideText wide;
   wide.reserve(length);
   for (size_t i = 0; i < length; ++i) wide += static_cast<WCHAR>(static_cast<unsigned char>(text[i]));
   return wide;
-}
-
-void AppendUtf8(std::string& out, unsigned codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
-void AppendUtf16(WideText& out, unsigned codePoint) {
-  if (codePoint < 0x10000) {
-    out += static_cast<WCHAR>(codePoint);
-  } else {
-    codePoint -= 0x10000;
-    out += static_cast<WCHAR>(0xD800 + (codePoint >> 10));
-    out += static_cast<WCHAR>(0xDC00 + (codePoint & 0x3FF));
-  }
-}
-
-// Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when the
-// bytes there do not start a valid, shortest-form sequence.
-size_t DecodeUtf8(const unsigned char* text, size_t length, size_t i, unsigned& codePoint) {
-  const unsigned lead = text[i];
-  size_t count;
-  unsigned minimum;
-  if (lead < 0x80) {
-    codePoint = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    count = 2, minimum = 0x80, codePoint = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    count = 3, minimum = 0x800, codePoint = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    count = 4, minimum = 0x10000, codePoint = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (i + count > length) return 0;
-  for (size_t k = 1; k < count; ++k) {
-    const unsigned next = text[i + k];
-    if ((next & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (next & 0x3F);
-  }
-  if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
-  return count;
 }
 
 HRESULT FormatInto(WideText& text, const char* format, const qar_detail::NumberArgument& value) {
@@ -126,20 +66,10 @@ HRESULT QARUnicodeString::BuildFromWChar(const WCHAR* text, int length) {
 }
 
 HRESULT QARUnicodeString::BuildFromUTF8(const char* text) {
-  _Text.clear();
-  if (text == nullptr) return S_OK;
-  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
-  const size_t length = std::char_traits<char>::length(text);
-  for (size_t i = 0; i < length;) {
-    unsigned codePoint = 0;
-    const size_t used = DecodeUtf8(bytes, length, i, codePoint);
-    if (used == 0) {
-      _Text += kReplacementCharacter;
-      ++i;
-    } else {
-      AppendUtf16(_Text, codePoint);
-      i += used;
-    }
+  if (text == nullptr) {
+    _Text.clear();
+  } else {
+    _Text = comown::to_wide(text);
   }
   return S_OK;
 }
@@ -192,19 +122,7 @@ HRESULT QARUnicodeString::ConvertToWChar(WCHAR* buffer) const {
 }
 
 QARString QARUnicodeString::ConvertToChar() const {
-  std::string utf8;
-  utf8.reserve(_Text.size());
-  for (size_t i = 0; i < _Text.size(); ++i) {
-    const unsigned unit = static_cast<unsigned>(_Text[i]) & 0xFFFF;
-    if (IsHighSurrogate(unit) && i + 1 < _Text.size() && IsLowSurrogate(_Text[i + 1] & 0xFFFF)) {
-      const unsigned low = static_cast<unsigned>(_Text[++i]) & 0xFFFF;
-      AppendUtf8(utf8, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      AppendUtf8(utf8, 0xFFFD);
-    } else {
-      AppendUtf8(utf8, unit);
-    }
-  }
+  const std::string utf8 = comown::to_utf8(comown::wide_view(_Text));
   return QARString(utf8.data(), static_cast<int>(utf8.size()));
 }
 

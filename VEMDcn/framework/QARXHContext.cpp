@@ -19,48 +19,17 @@ class ArmedGuard {
 
 int qar_detail::ArmedGuardCount() { return armedGuards; }
 
-QARException::QARException(QARError* error) noexcept : _Error(error) {}
+QARException::QARException(QARError* error) noexcept : _Error(error, comown::attach) {}
 
-QARException::QARException(const QARException& other) noexcept : std::exception(other), _Error(other._Error) {
-  if (_Error != nullptr) _Error->AddRef();
-}
+const char* QARException::what() const noexcept { return _Error ? _Error->IsA() : "QARError"; }
 
-QARException& QARException::operator=(const QARException& other) noexcept {
-  if (other._Error != nullptr) other._Error->AddRef();
-  if (_Error != nullptr) _Error->Release();
-  _Error = other._Error;
-  return *this;
-}
+QARXHContext::QARXHContext() noexcept = default;
 
-QARException::~QARException() {
-  if (_Error != nullptr) _Error->Release();
-}
+QARXHContext::~QARXHContext() = default;
 
-const char* QARException::what() const noexcept { return _Error != nullptr ? _Error->IsA() : "QARError"; }
+void QARXHContext::Flush() noexcept { _Caught.reset(); }
 
-QARError* QARException::Detach() noexcept {
-  QARError* error = _Error;
-  _Error = nullptr;
-  return error;
-}
-
-QARXHContext::QARXHContext() noexcept : _Caught(nullptr) {}
-
-QARXHContext::~QARXHContext() { Flush(); }
-
-void QARXHContext::Flush() noexcept {
-  if (_Caught != nullptr) {
-    QARError* caught = _Caught;
-    _Caught = nullptr;
-    caught->Release();
-  }
-}
-
-QARError* QARXHContext::Detach() noexcept {
-  QARError* caught = _Caught;
-  _Caught = nullptr;
-  return caught;
-}
+QARError* QARXHContext::Detach() noexcept { return _Caught.detach(); }
 
 int QARXHContext::RunGuarded(void (*invoke)(void*), void* work) {
   Flush();
@@ -68,7 +37,7 @@ int QARXHContext::RunGuarded(void (*invoke)(void*), void* work) {
   try {
     invoke(work);
   } catch (QARException& raised) {
-    _Caught = raised.Detach();
+    _Caught.attach(raised.Detach());
     return 0;
   }
   return 1;

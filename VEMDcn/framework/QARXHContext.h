@@ -18,25 +18,26 @@
 
 #include "QARError.h"
 #include "VEMDcnExport.h"
+#include "comown.h"
 
 // The C++ exception that carries a thrown error; it holds one reference.
 class VEMDCN_EXPORT QARException : public std::exception {
  public:
   // Takes over one reference on error.
   explicit QARException(QARError* error) noexcept;
-  QARException(const QARException& other) noexcept;
-  QARException& operator=(const QARException& other) noexcept;
-  ~QARException() override;
+  QARException(const QARException& other) noexcept = default;
+  QARException& operator=(const QARException& other) noexcept = default;
+  ~QARException() override = default;
 
   // The class name of the error.
   const char* what() const noexcept override;
   // The error; the exception keeps its reference.
-  QARError* GetError() const noexcept { return _Error; }
+  QARError* GetError() const noexcept { return _Error.get(); }
   // Hands the reference over to the caller.
-  QARError* Detach() noexcept;
+  QARError* Detach() noexcept { return _Error.detach(); }
 
  private:
-  QARError* _Error;
+  comown::com_ptr<QARError> _Error;
 };
 
 class VEMDCN_EXPORT QARXHContext {
@@ -57,7 +58,7 @@ class VEMDCN_EXPORT QARXHContext {
   }
 
   // The caught error, or null; the context keeps its reference.
-  QARError* GetError() const noexcept { return _Caught; }
+  QARError* GetError() const noexcept { return _Caught.get(); }
   // Releases the caught error.
   void Flush() noexcept;
   // Hands the caught error over with its reference; the context forgets it.
@@ -73,5 +74,5 @@ class VEMDCN_EXPORT QARXHContext {
   // Windows each module may carry its own).
   int RunGuarded(void (*invoke)(void*), void* work);
 
-  QARError* _Caught;
+  comown::com_ptr<QARError> _Caught;
 };

@@ -122,18 +122,21 @@ WINOLEAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsCont
   return native_com::CreateWithFactory(rclsid, pUnkOuter, dwClsContext, nullptr, riid, ppv);
 }
 
+// The factory is asked for the first requested interface, as Windows and Wine
+// ask it, so an object without that interface fails here as it fails there.
+// Every entry, the first included, then comes from QueryInterface on the new
+// object. When the creation fails, the entries keep E_NOINTERFACE, as Wine
+// leaves them.
 WINOLEAPI CoCreateInstanceEx(REFCLSID rclsid, IUnknown* punkOuter, DWORD dwClsCtx, COSERVERINFO* pServerInfo,
                              DWORD dwCount, MULTI_QI* pResults) {
   if (dwCount == 0 || pResults == nullptr) return E_INVALIDARG;
   native_com::ResetResults(dwCount, pResults);
   if (!native_com::ThreadCanUseCom()) return CO_E_NOTINITIALIZED;
+  if (pResults[0].pIID == nullptr) return E_INVALIDARG;
   comown::com_ptr<IUnknown> object;
-  const HRESULT hr = native_com::CreateWithFactory(rclsid, punkOuter, dwClsCtx, pServerInfo, IID_IUnknown,
+  const HRESULT hr = native_com::CreateWithFactory(rclsid, punkOuter, dwClsCtx, pServerInfo, *pResults[0].pIID,
                                                    object.put_void());
-  if (FAILED(hr)) {
-    for (DWORD i = 0; i < dwCount; ++i) pResults[i].hr = hr;
-    return hr;
-  }
+  if (FAILED(hr)) return hr;
   return native_com::QueryResults(object.get(), dwCount, pResults);
 }
 

@@ -69,6 +69,8 @@ ApartmentId CurrentApartment() {
   return TheMta().Current();
 }
 
+bool CurrentApartmentIsMultithreaded() { return t_com.init_count > 0 ? t_com.multithreaded : true; }
+
 }  // namespace native_com
 
 using native_com::t_com;

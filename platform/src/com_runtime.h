@@ -18,12 +18,17 @@ ApartmentId CurrentApartment();
 
 inline bool ThreadCanUseCom() { return CurrentApartment() != 0; }
 
+// True when CurrentApartment() is the multithreaded apartment.
+bool CurrentApartmentIsMultithreaded();
+
 // Called when an apartment is torn down: Windows revokes the class objects that
 // the apartment registered and still holds.
 void RevokeClassObjectsOfApartment(ApartmentId apartment);
 
-// Looks up a class object on the local machine (host empty) or on a simulated
-// remote host and returns it AddRef'd. Fails with REGDB_E_CLASSNOTREG, or with
+// Looks up a class object on the local machine (host empty) for the calling
+// thread's apartment, or on a simulated remote host, and returns it AddRef'd.
+// Fails with REGDB_E_CLASSNOTREG, with CO_E_SERVER_EXEC_FAILURE for a class
+// object that only another single-threaded apartment could serve, or with
 // HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) for a host nobody registered on.
 HRESULT FindClassObject(const std::u16string& host, REFCLSID clsid, DWORD context, IUnknown** object);
 

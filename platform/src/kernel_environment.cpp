@@ -8,6 +8,7 @@
 
 #include <winbase.h>
 
+#include "comown.h"
 #include "wide_text.h"
 
 namespace {
@@ -55,9 +56,9 @@ WINBASEAPI DWORD WINAPI GetEnvironmentVariableW(LPCWSTR lpName, LPWSTR lpBuffer,
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  const std::optional<std::string> value = ReadVariable(native_com::ToUtf8(native_com::WideView(lpName)).c_str());
+  const std::optional<std::string> value = ReadVariable(comown::to_utf8(native_com::WideView(lpName)).c_str());
   std::optional<std::u16string> wide;
-  if (value) wide = native_com::FromUtf8(*value);
+  if (value) wide = comown::to_wide(*value);
   return CopyValue(wide, lpBuffer, nSize);
 }
 

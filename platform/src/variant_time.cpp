@@ -104,6 +104,8 @@ INT VariantTimeToSystemTime(DOUBLE vtime, LPSYSTEMTIME lpSystemTime) {
   const int64_t days = static_cast<int64_t>(dayPart) + seconds / kSecondsPerDay + kOleOriginDays;
   const int64_t secondOfDay = seconds % kSecondsPerDay;
   *lpSystemTime = SystemTimeFromParts(days, secondOfDay);
+  // The day of the week stays that of the day before rounding, as Wine gives it.
+  lpSystemTime->wDayOfWeek = static_cast<WORD>(DayOfWeek(static_cast<int64_t>(dayPart) + kOleOriginDays));
   return TRUE;
 }
 

@@ -5,8 +5,12 @@
 #include <ostream>
 #include <string>
 
+#include "QARError.h"
 #include "QARString.h"
 #include "QARUnicodeString.h"
+#include "comown.h"
+
+using comown::com_ptr;
 
 // Readable failure messages for framework texts.
 inline void PrintTo(const QARUnicodeString& text, std::ostream* out) {
@@ -15,6 +19,11 @@ inline void PrintTo(const QARUnicodeString& text, std::ostream* out) {
 inline void PrintTo(const QARString& text, std::ostream* out) { *out << '"' << text.ConvertToChar() << '"'; }
 
 inline std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
+
+// The thread's last error for hr (and object), held; empty when there is none.
+inline com_ptr<QARError> LastError(HRESULT hr, IUnknown* object = nullptr) {
+  return com_ptr<QARError>(QARError::QARGetLastError(hr, object), comown::attach);
+}
 
 // Sets an environment variable for the test's duration and restores it.
 class ScopedEnvironment {

@@ -58,26 +58,27 @@ class CatalogOverride : public testing::Test {
 
 }  // namespace
 
-TEST(Catalogue, ParametersReplaceTheirPlaceholders) {
-  EXPECT_EQ("Server Plant.Sim not found", Utf8(Build("Plain", {"Plant.Sim"})));
-  EXPECT_EQ("dcba", Utf8(Build("Four", {"a", "b", "c", "d"})));
-  EXPECT_EQ("ba", Utf8(Build("Four", {"a", "b"})));  // missing parameters are empty
-  EXPECT_EQ("Server  not found", Utf8(Build("Plain", {})));
-  EXPECT_EQ("/p0 /p5 /q1 /p", Utf8(Build("Literal", {"x"})));
+TEST(Catalogue, TextsFollowTheFileSyntaxAndTakeTheirParameters) {
+  const struct {
+    const char* key;
+    std::initializer_list<const char*> parameters;
+    const char* expected;
+  } cases[] = {
+      {"Plain", {"Plant.Sim"}, "Server Plant.Sim not found"},
+      {"Four", {"a", "b", "c", "d"}, "dcba"},
+      {"Four", {"a", "b"}, "ba"},  // missing parameters are empty
+      {"Plain", {}, "Server  not found"},
+      {"Literal", {"x"}, "/p0 /p5 /q1 /p"},
+      {"Spaced", {}, "text with inner  blanks"},
+      {"Quoted", {}, "[System] "},
+      {"Escaped", {}, "a\tb\nc \"q\" \\ \\x"},
+      {"Utf8", {}, "12 \xC2\xB5s"},
+      {"Twice", {}, "second"},
+      {"Absent", {"x"}, "<default /p1>"},  // a missing key gives the default unchanged
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, Utf8(Build(c.key, c.parameters, "<default /p1>"))) << c.key;
   EXPECT_EQ("Server  not found",
             Utf8(QARMsgCatalog::BuildMessage("CatalogTest", "Plain", nullptr, 1, "")));  // no array, count ignored
-}
-
-TEST(Catalogue, FileSyntax) {
-  EXPECT_EQ("text with inner  blanks", Utf8(Build("Spaced", {})));
-  EXPECT_EQ("[System] ", Utf8(Build("Quoted", {})));
-  EXPECT_EQ("a\tb\nc \"q\" \\ \\x", Utf8(Build("Escaped", {})));
-  EXPECT_EQ("12 \xC2\xB5s", Utf8(Build("Utf8", {})));
-  EXPECT_EQ("second", Utf8(Build("Twice", {})));
-}
-
-TEST(Catalogue, AMissingKeyOrCatalogueGivesTheDefaultUnchanged) {
-  EXPECT_EQ("OPC /p1 Error", Utf8(Build("Absent", {"x"}, "OPC /p1 Error")));
   EXPECT_EQ("fallback", Utf8(QARMsgCatalog::BuildMessage("NoCatalogue", "Plain", nullptr, 0, "fallback")));
   EXPECT_EQ("fallback", Utf8(QARMsgCatalog::BuildMessage(nullptr, nullptr, nullptr, 0, "fallback")));
   QARUnicodeString text("unchanged");

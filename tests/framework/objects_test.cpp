@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "FrameworkTestSupport.h"
 #include "QARBaseUnknown.h"
 #include "QARError.h"
 #include "QARMetaClass.h"
@@ -45,43 +46,36 @@ class PressureGauge : public Gauge {
 
 }  // namespace
 
-TEST(ReferenceCount, NewObjectsStartWithTheCreatorsReferenceAndDieWithTheLast) {
+TEST(ReferenceCount, NewObjectsStartWithTheCreatorsReferenceAndCopiesWithTheirOwn) {
   int destroyed = 0;
   Gauge* gauge = new Gauge(&destroyed);
   EXPECT_EQ(1u, gauge->GetRefCount());
   EXPECT_EQ(2u, gauge->AddRef());
   EXPECT_EQ(1u, gauge->Release());
   EXPECT_EQ(0, destroyed);
+  {
+    Gauge copy(*gauge);
+    EXPECT_EQ(1u, copy.GetRefCount());
+    copy = *gauge;
+    EXPECT_EQ(1u, copy.GetRefCount());
+  }
   EXPECT_EQ(0u, gauge->Release());
-  EXPECT_EQ(1, destroyed);
+  EXPECT_EQ(2, destroyed);  // the copy, then the original
 }
 
 TEST(ReferenceCount, IsSafeAcrossThreads) {
   int destroyed = 0;
-  Gauge* gauge = new Gauge(&destroyed);
+  com_ptr<Gauge> gauge(new Gauge(&destroyed), comown::attach);
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([gauge] {
-      for (int i = 0; i < 10000; ++i) {
-        gauge->AddRef();
-        gauge->Release();
-      }
+    threads.emplace_back([&gauge] {
+      for (int i = 0; i < 10000; ++i) com_ptr<Gauge> shared(gauge);
     });
   }
   for (std::thread& thread : threads) thread.join();
   EXPECT_EQ(1u, gauge->GetRefCount());
-  gauge->Release();
+  gauge.reset();
   EXPECT_EQ(1, destroyed);
-}
-
-TEST(ReferenceCount, ACopyIsANewObjectWithItsOwnCount) {
-  Gauge original;
-  original.AddRef();
-  Gauge copy(original);
-  EXPECT_EQ(1u, copy.GetRefCount());
-  copy = original;
-  EXPECT_EQ(1u, copy.GetRefCount());
-  EXPECT_EQ(2u, original.GetRefCount());
 }
 
 TEST(Handles, TakeAndDropTheirOwnReferences) {
@@ -116,35 +110,34 @@ TEST(Handles, TakeAndDropTheirOwnReferences) {
 }
 
 TEST(Interfaces, QueryInterfaceAnswersIUnknownAndClassNames) {
-  Gauge* gauge = new PressureGauge;
-  void* found = nullptr;
-  EXPECT_EQ(S_OK, gauge->QueryInterface(IID_IUnknown, &found));
-  EXPECT_EQ(static_cast<IUnknown*>(gauge), found);
-  EXPECT_EQ(E_NOINTERFACE, gauge->QueryInterface(IID_IClassFactory, &found));
-  EXPECT_EQ(nullptr, found);
-  EXPECT_EQ(S_OK, gauge->QueryInterface("TestGauge", &found));
-  EXPECT_EQ(S_OK, gauge->QueryInterface("QARBaseUnknown", &found));
-  EXPECT_EQ(E_NOINTERFACE, gauge->QueryInterface("QARError", &found));
+  const com_ptr<Gauge> gauge(new PressureGauge, comown::attach);
+  com_ptr<IUnknown> found;
+  EXPECT_EQ(S_OK, gauge->QueryInterface(IID_IUnknown, found.put_void()));
+  EXPECT_EQ(static_cast<IUnknown*>(gauge.get()), found.get());
+  EXPECT_EQ(E_NOINTERFACE, gauge->QueryInterface(IID_IClassFactory, found.put_void()));
+  EXPECT_FALSE(found);
+  for (const char* name : {"TestGauge", "QARBaseUnknown"}) {
+    EXPECT_EQ(S_OK, gauge->QueryInterface(name, found.put_void())) << name;
+    EXPECT_EQ(2u, gauge->GetRefCount()) << name;
+  }
+  EXPECT_EQ(E_NOINTERFACE, gauge->QueryInterface("QARError", found.put_void()));
   EXPECT_EQ(E_POINTER, gauge->QueryInterface(IID_IUnknown, nullptr));
-  EXPECT_EQ(4u, gauge->GetRefCount());  // three successful queries
 
   UINT count = 9;
   EXPECT_EQ(S_OK, gauge->GetTypeInfoCount(&count));
   EXPECT_EQ(0u, count);
   EXPECT_EQ(E_NOTIMPL, gauge->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr));
-  EXPECT_EQ(gauge, gauge->GetImpl());
-  EXPECT_EQ(1, gauge->IsEqual(gauge));
+  EXPECT_EQ(gauge.get(), gauge->GetImpl());
+  EXPECT_EQ(1, gauge->IsEqual(gauge.get()));
   EXPECT_EQ(0, gauge->IsNull());
-  while (gauge->Release() > 0) {
-  }
 }
 
 TEST(MetaClasses, DescribeTheClassAndItsAncestors) {
   PressureGauge gauge;
   EXPECT_STREQ("TestPressureGauge", gauge.IsA());
-  EXPECT_EQ(1, gauge.IsAKindOf("TestPressureGauge"));
-  EXPECT_EQ(1, gauge.IsAKindOf("TestGauge"));
-  EXPECT_EQ(1, gauge.IsAKindOf("QARBaseUnknown"));
+  for (const char* ancestor : {"TestPressureGauge", "TestGauge", "QARBaseUnknown"}) {
+    EXPECT_EQ(1, gauge.IsAKindOf(ancestor)) << ancestor;
+  }
   EXPECT_EQ(0, gauge.IsAKindOf("QARError"));
   EXPECT_EQ(0, gauge.IsAKindOf(nullptr));
   EXPECT_EQ(0, Gauge().IsAKindOf("TestPressureGauge"));
@@ -175,8 +168,8 @@ TEST(MetaClasses, RegistrationHappensOnceAndIdentifiersAreStableAndDistinct) {
 
 TEST(MetaClasses, DynamicCastFollowsTheParentChain) {
   Gauge* pressure = new PressureGauge;
-  QARBaseUnknown_var handle(pressure);
-  pressure->Release();
+  QARBaseUnknown_var handle;
+  handle.Attach(pressure);
   EXPECT_EQ(pressure, QARSysDynamicCast(handle, Gauge::MetaObject()));
   EXPECT_EQ(pressure, QARSysDynamicCast<PressureGauge>(handle));
   EXPECT_EQ(nullptr, QARSysDynamicCast(handle, QARError::MetaObject()));
@@ -189,8 +182,8 @@ TEST(Allocation, RefusedAllocationsGiveNullWithoutConstructing) {
   QARSimulateAllocationFailures(2);
   EXPECT_EQ(nullptr, new Gauge(&destroyed));
   EXPECT_EQ(nullptr, new QARError(1));
-  Gauge* third = new Gauge(&destroyed);
-  ASSERT_NE(nullptr, third);
-  third->Release();
+  com_ptr<Gauge> third(new Gauge(&destroyed), comown::attach);
+  ASSERT_TRUE(third);
+  third.reset();
   EXPECT_EQ(1, destroyed);
 }

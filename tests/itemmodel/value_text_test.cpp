@@ -7,32 +7,29 @@
 #include <string>
 
 #include "VEMDcnOpcItem.h"
+#include "comown.h"
 
 namespace {
 
 std::string Text(VARTYPE type, void (*set)(VARIANT&) = [](VARIANT&) {}) {
-  VARIANT value;
-  VariantInit(&value);
-  value.vt = type;
-  set(value);
-  std::string text = VEMDcnOpcItem::Variant2String(value).ConvertToChar().ConvertToChar();
-  VariantClear(&value);
-  return text;
+  comown::com_variant value;
+  value.get()->vt = type;
+  set(*value.get());
+  return VEMDcnOpcItem::Variant2String(*value).ConvertToChar().ConvertToChar();
 }
 
 // The text of a one-dimensional array; first bound patched when asked.
 template <typename T>
 std::string ListText(VARTYPE elementType, std::initializer_list<T> values, ULONG firstBound = ~0u) {
-  SAFEARRAY* array = SafeArrayCreateVector(elementType, 0, static_cast<ULONG>(values.size()));
-  std::copy(values.begin(), values.end(), static_cast<T*>(array->pvData));
-  const ULONG elements = array->rgsabound[0].cElements;
-  if (firstBound != ~0u) array->rgsabound[0] = {firstBound, 5};
+  const comown::com_safearray array(SafeArrayCreateVector(elementType, 0, static_cast<ULONG>(values.size())));
+  std::copy(values.begin(), values.end(), static_cast<T*>(array.get()->pvData));
+  const SAFEARRAYBOUND bound = array.get()->rgsabound[0];
+  if (firstBound != ~0u) array.get()->rgsabound[0] = {firstBound, 5};
   VARIANT value;
   value.vt = VT_ARRAY | elementType;
-  value.parray = array;
+  value.parray = array.get();
   std::string text = VEMDcnOpcItem::Variant2String(value).ConvertToChar().ConvertToChar();
-  array->rgsabound[0] = {elements, 0};
-  SafeArrayDestroy(array);
+  array.get()->rgsabound[0] = bound;
   return text;
 }
 

@@ -92,28 +92,38 @@ TEST(VartypeCollection, InsertAtEveryValidPositionAndAppendToItself) {
   EXPECT_EQ(coll.Content(), (V{1, 2, 3, 4, 5, 1, 2, 3, 4, 5}));
 }
 
-TEST(VartypeCollection, LocateCountAndCompare) {
+TEST(VartypeCollection, LocateCountCompareIntersectSwapAndFill) {
   Coll coll{5, 3, 5, 8};
-  EXPECT_EQ(coll.Locate(5, 1), 1);
-  EXPECT_EQ(coll.Locate(5, 2), 3);
-  EXPECT_EQ(coll.Locate(8, 4), 4);
-  EXPECT_EQ(coll.Locate(5, 5), 0);
-  EXPECT_EQ(coll.Locate(9, 1), 0);
+  const std::vector<std::vector<int>> locations = {{5, 1, 1}, {5, 2, 3}, {8, 4, 4}, {5, 5, 0}, {9, 1, 0}};
+  for (const auto& l : locations) EXPECT_EQ(coll.Locate(static_cast<VARTYPE>(l[0]), l[1]), l[2]) << l[0] << "@" << l[1];
   EXPECT_EQ(coll.NbOccur(5), 2);
-
   Coll roomier(16);
   roomier.Append(coll);
   EXPECT_EQ(coll == roomier, 1);
   EXPECT_EQ(coll != roomier, 0);
   EXPECT_EQ(coll != (Coll{5, 3, 5}), 1);
   EXPECT_EQ(coll == (Coll{5, 3, 5, 9}), 0);
+
+  Coll result{9};
+  QARRawCollVARTYPE::Intersection(Coll{2, 3, 2}, Coll{2}, result);
+  EXPECT_EQ(result.Content(), (V{9, 2, 2}));
+  QARRawCollVARTYPE::Intersection(result, Coll{}, result);
+  Coll first{4, 5};
+  QARRawCollVARTYPE::Intersection(first, first, result);
+  EXPECT_EQ(result.Content(), (V{9, 2, 2, 4, 5}));
+  first.Swap(1, 2);
+  first.Swap(2, 2);
+  EXPECT_EQ(first.Content(), (V{5, 4}));
+  VARTYPE out[3] = {0xAA, 0xAA, 0xAA};
+  first.FillArray(out, 0);
+  EXPECT_EQ(out[0], 0xAA);
+  first.FillArray(out, 3);
+  EXPECT_EQ(V(out, out + 3), (V{5, 4, 0xAA}));
 }
 
 TEST(VartypeCollection, Removals) {
   Coll coll{4, 7, 4, 9};
-  EXPECT_EQ(coll.RemoveValue(4), 1);
-  EXPECT_EQ(coll.RemoveValue(4), 2);
-  EXPECT_EQ(coll.RemoveValue(4), 0);
+  for (int position : {1, 2, 0}) EXPECT_EQ(coll.RemoveValue(4), position);
   coll.RemovePosition(2);
   EXPECT_EQ(coll.Content(), (V{7}));
 
@@ -127,31 +137,11 @@ TEST(VartypeCollection, Removals) {
   Coll nulls{0, 0, VT_I2, 0, VT_R4, 0};
   EXPECT_EQ(nulls.RemoveNulls(), 4);
   EXPECT_EQ(nulls.Content(), (V{VT_I2, VT_R4}));
-
   Coll duplicates{3, 2, 3, 3, 2};
   Coll extract{7};
   EXPECT_EQ(duplicates.RemoveDuplicates(&extract), 3);
   EXPECT_EQ(duplicates.Content(), (V{3, 2}));
   EXPECT_EQ(extract.Content(), (V{7, 3, 3, 2}));
-}
-
-TEST(VartypeCollection, IntersectionSwapAndFillArray) {
-  Coll result{9};
-  QARRawCollVARTYPE::Intersection(Coll{2, 3, 2}, Coll{2}, result);
-  EXPECT_EQ(result.Content(), (V{9, 2, 2}));
-  QARRawCollVARTYPE::Intersection(result, Coll{}, result);
-  Coll first{4, 5};
-  QARRawCollVARTYPE::Intersection(first, first, result);
-  EXPECT_EQ(result.Content(), (V{9, 2, 2, 4, 5}));
-
-  first.Swap(1, 2);
-  first.Swap(2, 2);
-  EXPECT_EQ(first.Content(), (V{5, 4}));
-  VARTYPE out[3] = {0xAA, 0xAA, 0xAA};
-  first.FillArray(out, 0);
-  EXPECT_EQ(out[0], 0xAA);
-  first.FillArray(out, 3);
-  EXPECT_EQ(V(out, out + 3), (V{5, 4, 0xAA}));
 }
 
 TEST(VartypeCollection, BrokenPositionsAreReportedAndChangeNothing) {

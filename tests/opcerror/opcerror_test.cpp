@@ -6,10 +6,14 @@
 
 #include "QARTestSupport.h"
 #include "VEMDcnOpcError.h"
+#include "comown.h"
 
 namespace {
 
+using comown::com_ptr;
+
 const char kCatalog[] = "VEMDcnOpcClient";
+const char kShown[] = "OPC Client Error: Cannot start the OPC server Plant.Sim: Class not registered";
 
 class TrackedOpcError : public VEMDcnOpcError {
  public:
@@ -27,117 +31,66 @@ class TrackedOpcError : public VEMDcnOpcError {
 class OpcErrorTest : public testing::Test {
  protected:
   void TearDown() override { QARError::QARCleanLastError(); }
+  HRESULT KeepTracked(int* destroyed) {
+    return QARError::GetReturn(QARError::ReturnAndKeep, new TrackedOpcError(destroyed), nullptr, nullptr, 0);
+  }
+  com_ptr<QARError> LastError(HRESULT hr) { return com_ptr<QARError>(QARError::QARGetLastError(hr), comown::attach); }
   QARErrorLogCapture _Log;
 };
 
 }  // namespace
 
-TEST_F(OpcErrorTest, ConstructorsSetIdentifierKeyAndCatalogue) {
-  const VEMDcnOpcError byId(3);
-  EXPECT_EQ(3u, byId.GetId());
-  EXPECT_STREQ("", byId.GetMsgId());
+TEST_F(OpcErrorTest, IsAnErrorOfItsOwnClassThatCopiesAndClonesKeep) {
+  VEMDcnOpcError error(4, "VEMOPCERR02", kCatalog);
+  EXPECT_STREQ("VEMDcnOpcError", static_cast<const QARError&>(error).IsA());
+  for (const char* ancestor : {"VEMDcnOpcError", "QARError", "QARBaseUnknown"}) {
+    EXPECT_EQ(1, error.IsAKindOf(ancestor)) << ancestor;
+  }
+  EXPECT_EQ(0, error.IsAKindOf("QARCOMErrors"));
+  EXPECT_EQ(QARError::MetaObject(), VEMDcnOpcError::MetaObject()->GetParent());
+  EXPECT_STREQ("VEMOPCERR15", VEMDcnOpcError("VEMOPCERR15", kCatalog).GetMsgId());
 
-  const VEMDcnOpcError full(2, "VEMOPCERR02", kCatalog);
-  EXPECT_EQ(2u, full.GetId());
-  EXPECT_STREQ("VEMOPCERR02", full.GetMsgId());
-  EXPECT_STREQ(kCatalog, full.GetMsgCatalog());
-
-  const VEMDcnOpcError keyOnly("VEMOPCERR15", kCatalog);
-  EXPECT_STREQ("VEMOPCERR15", keyOnly.GetMsgId());
+  EXPECT_EQ(&error, error.Setup("VEMDcn/VEMDcnOpcClient.m/src/VEMDcnOpcClient", 120));
+  const QARUnicodeString heading(""), severity("Information"), context("ctx"), description("desc");
+  error.SetNLSParameters(4, &heading, &severity, &context, &description);
+  const com_ptr<QARError> clone(error.CloneSelf(), comown::attach);
+  ASSERT_TRUE(clone);
+  EXPECT_STREQ("VEMDcnOpcError", clone->IsA());
+  EXPECT_EQ(120, clone->GetSourceLineNumber());
+  EXPECT_EQ("Information - ctx: desc", std::string(clone->GetNLSMessage().ConvertToChar().ConvertToChar()));
+  QARSimulateAllocationFailures(1);
+  EXPECT_EQ(nullptr, error.CloneSelf());
 
   VEMDcnOpcError assigned(9);
-  assigned = full;
-  EXPECT_EQ(2u, assigned.GetId());
+  assigned = error;
+  EXPECT_EQ(4u, assigned.GetId());
+  EXPECT_STREQ("VEMOPCERR02", assigned.GetMsgId());
   EXPECT_EQ(1u, assigned.GetRefCount());
 }
 
-TEST_F(OpcErrorTest, DeclaresItsClassUnderTheLibrarysName) {
-  const VEMDcnOpcError error(2, "VEMOPCERR02", kCatalog);
-  EXPECT_STREQ("VEMDcnOpcError", error.IsA());
-  EXPECT_STREQ("VEMDcnOpcError", VEMDcnOpcError::ClassName());
-  EXPECT_EQ(1, error.IsAKindOf("VEMDcnOpcError"));
-  EXPECT_EQ(1, error.IsAKindOf(QARError::ClassName()));
-  EXPECT_EQ(1, error.IsAKindOf("QARBaseUnknown"));
-  EXPECT_EQ(0, error.IsAKindOf("QARCOMErrors"));
-
-  QARMetaClass* meta = VEMDcnOpcError::MetaObject();
-  EXPECT_EQ(meta, error.GetMetaObject());
-  EXPECT_EQ(QARError::MetaObject(), meta->GetParent());
-  EXPECT_EQ(QARImplementationClass, meta->GetTypeOfClass());
-  EXPECT_STREQ("QARNull", meta->GetExtendedClassName());
-  EXPECT_STREQ("VEMDcn", meta->GetFrameworkName());
-  EXPECT_EQ(sizeof(VEMDcnOpcError), meta->GetInstanceSize());
-  EXPECT_TRUE(IsEqualGUID(VEMDcnOpcError::ClassId(), meta->GetClassId()));
-  EXPECT_EQ(nullptr, VEMDcnOpcError::CreateItself());
-
-  const QARError& asBase = error;
-  EXPECT_STREQ("VEMDcnOpcError", asBase.IsA());
-}
-
-TEST_F(OpcErrorTest, DeclaresNoErrorTable) {
-  const VEMDcnOpcError error(2);
-  unsigned int length = 99;
-  QARErrDsc* table = nullptr;
-  error.GetErrorTable(&length, &table);
-  EXPECT_EQ(0u, length);
-  EXPECT_EQ(VEMDcnOpcError::errorTable, table);
-  EXPECT_EQ(0u, VEMDcnOpcError::errorTableLength);
-}
-
-TEST_F(OpcErrorTest, CloneSelfAndSetupKeepTheClass) {
-  VEMDcnOpcError error(4, "VEMOPCERR02", kCatalog);
-  EXPECT_EQ(&error, error.Setup("VEMDcn/VEMDcnOpcClient.m/src/VEMDcnOpcClient", 120));
-  EXPECT_EQ(&error, error.Self());
-  const QARUnicodeString heading(""), severity("Information"), context("ctx"), description("desc");
-  error.SetNLSParameters(4, &heading, &severity, &context, &description);
-
-  QARError* clone = error.CloneSelf();
-  ASSERT_NE(nullptr, clone);
-  EXPECT_STREQ("VEMDcnOpcError", clone->IsA());
-  EXPECT_EQ(120, clone->GetSourceLineNumber());
-  EXPECT_EQ(error.GetNLSMessage(), clone->GetNLSMessage());
-  EXPECT_EQ("Information - ctx: desc", std::string(clone->GetNLSMessage().ConvertToChar().ConvertToChar()));
-  clone->Release();
-
-  QARSimulateAllocationFailures(1);
-  EXPECT_EQ(nullptr, error.CloneSelf());
-}
-
-TEST_F(OpcErrorTest, DisplayWithoutErrorOrLastErrorShowsAndCleansNothing) {
+TEST_F(OpcErrorTest, DisplayWithoutAnErrorShowsAndCleansOnlyTheLastErrorForTheCode) {
   QARError* other = new QARError(2);
   other->SetReturnCode(E_ACCESSDENIED);
   const HRESULT otherCode = QARError::GetReturn(QARError::ReturnAndKeep, other, nullptr, nullptr, 0);
-
   VEMDcnOpcError::GetAndDisplayOPCError(E_FAIL, nullptr);
   EXPECT_TRUE(_Log.Lines().empty());
-  QARError* kept = QARError::QARGetLastError(otherCode);
-  EXPECT_EQ(other, kept);
-  kept->Release();
+  EXPECT_EQ(other, LastError(otherCode).get());
+
+  int destroyed = 0;
+  const HRESULT hr = KeepTracked(&destroyed);
+  VEMDcnOpcError::GetAndDisplayOPCError(hr, nullptr);
+  EXPECT_EQ(1, destroyed);
+  EXPECT_FALSE(LastError(hr));
+  EXPECT_EQ(std::vector<std::string>{kShown}, _Log.Lines());
 }
 
 TEST_F(OpcErrorTest, DisplayOfAGivenErrorReleasesItAndLeavesTheLastErrorAlone) {
   int lastDestroyed = 0;
-  const HRESULT hr =
-      QARError::GetReturn(QARError::ReturnAndKeep, new TrackedOpcError(&lastDestroyed), nullptr, nullptr, 0);
+  const HRESULT hr = KeepTracked(&lastDestroyed);
   int shownDestroyed = 0;
   VEMDcnOpcError::GetAndDisplayOPCError(hr, new TrackedOpcError(&shownDestroyed));
-
   EXPECT_EQ(1, shownDestroyed);
   EXPECT_EQ(0, lastDestroyed);
-  EXPECT_EQ((std::vector<std::string>{"OPC Client Error: Cannot start the OPC server Plant.Sim: Class not registered"}),
-            _Log.Lines());
-  QARError* kept = QARError::QARGetLastError(hr);
-  ASSERT_NE(nullptr, kept);
-  kept->Release();
-}
-
-TEST_F(OpcErrorTest, DisplayWithoutErrorShowsAndCleansTheLastErrorForTheCode) {
-  int destroyed = 0;
-  const HRESULT hr = QARError::GetReturn(QARError::ReturnAndKeep, new TrackedOpcError(&destroyed), nullptr, nullptr, 0);
-  VEMDcnOpcError::GetAndDisplayOPCError(hr, nullptr);
-
-  EXPECT_EQ(1, destroyed);
-  EXPECT_EQ(nullptr, QARError::QARGetLastError(hr));
-  ASSERT_EQ(1u, _Log.Lines().size());
-  EXPECT_EQ("OPC Client Error: Cannot start the OPC server Plant.Sim: Class not registered", _Log.Lines()[0]);
+  EXPECT_EQ(std::vector<std::string>{kShown}, _Log.Lines());
+  EXPECT_TRUE(LastError(hr));
 }

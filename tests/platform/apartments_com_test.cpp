@@ -14,15 +14,14 @@ const CLSID kUnregisteredClass = {0x5C1B7E30, 0x3A8F, 0x4E62, {0x9D, 0x0B, 0x71,
 
 // Observes whether the calling thread may use COM without changing its count.
 bool ThreadCanActivate() {
-  IUnknown* object = nullptr;
-  return CoCreateInstance(kUnregisteredClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                          reinterpret_cast<void**>(&object)) != CO_E_NOTINITIALIZED;
+  com_ptr<IUnknown> object;
+  return CoCreateInstance(kUnregisteredClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.put_void()) !=
+         CO_E_NOTINITIALIZED;
 }
 
 template <class Body>
 void RunOnNewThread(Body body) {
-  std::thread thread(body);
-  thread.join();
+  std::thread(body).join();
 }
 
 }  // namespace
@@ -59,17 +58,19 @@ TEST(Apartments, TheOtherModelIsRefusedAndNotCounted) {
   });
 }
 
-TEST(Apartments, EachThreadChoosesItsOwnModel) {
-  ComScope sta(COINIT_APARTMENTTHREADED);
-  ASSERT_EQ(S_OK, sta.Result());
-  RunOnNewThread([] {
-    EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    CoUninitialize();
-  });
-  EXPECT_TRUE(ThreadCanActivate());
-}
-
-TEST(Apartments, ThreadOutsideComWorksInTheMultithreadedApartmentWhileItExists) {
+TEST(Apartments, EachThreadChoosesItsOwnModelAndThreadsOutsideComJoinALiveMultithreadedOne) {
+  {
+    ComScope sta(COINIT_APARTMENTTHREADED);
+    ASSERT_EQ(S_OK, sta.Result());
+    bool could_activate = true;
+    RunOnNewThread([&] {
+      could_activate = ThreadCanActivate();
+      EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+      CoUninitialize();
+    });
+    EXPECT_FALSE(could_activate);  // an STA elsewhere gives no implicit apartment
+    EXPECT_TRUE(ThreadCanActivate());
+  }
   ComScope mta(COINIT_MULTITHREADED);
   ASSERT_EQ(S_OK, mta.Result());
   bool could_activate = false;
@@ -82,8 +83,7 @@ TEST(Apartments, LeavingTheApartmentRevokesTheClassObjectsItRegistered) {
   DWORD cookie = 0;
   RunOnNewThread([&] {
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
-    ASSERT_EQ(S_OK, CoRegisterClassObject(TestClassId(1), &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                          &cookie));
+    ASSERT_EQ(S_OK, CoRegisterClassObject(TestClassId(1), &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie));
     EXPECT_EQ(2u, factory.References());
     CoUninitialize();
   });

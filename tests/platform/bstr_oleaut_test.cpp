@@ -5,64 +5,52 @@
 
 #include "oleaut_test_support.h"
 
+using comown::com_bstr;
+
 TEST(Bstr, CarriesItsByteCountInFrontAndATerminatorBehind) {
-  BSTR text = SysAllocString(OLESTR("hello"));
-  ASSERT_NE(text, nullptr);
-  EXPECT_EQ(SysStringLen(text), 5u);
-  EXPECT_EQ(SysStringByteLen(text), 10u);
+  const com_bstr text(SysAllocString(OLESTR("hello")));
+  ASSERT_TRUE(text);
+  EXPECT_EQ(5u, SysStringLen(text.get()));
+  EXPECT_EQ(10u, SysStringByteLen(text.get()));
   DWORD prefix = 0;
-  std::memcpy(&prefix, reinterpret_cast<const char*>(text) - sizeof(DWORD), sizeof(prefix));
-  EXPECT_EQ(prefix, 10u);
-  EXPECT_EQ(text[5], 0);
-  EXPECT_EQ(Ascii(text), "hello");
-  SysFreeString(text);
+  std::memcpy(&prefix, reinterpret_cast<const char*>(text.get()) - sizeof(DWORD), sizeof(prefix));
+  EXPECT_EQ(10u, prefix);
+  EXPECT_EQ(0, text.get()[5]);
+  EXPECT_EQ("hello", Ascii(text.get()));
+
+  const com_bstr nul(SysAllocStringLen(OLESTR("a\0b"), 3));
+  EXPECT_EQ(std::string("a\0b", 3), Ascii(nul.get()));
+  EXPECT_EQ(0, nul.get()[3]);
+  const com_bstr room(SysAllocStringLen(nullptr, 4));
+  ASSERT_TRUE(room);
+  EXPECT_EQ(4u, SysStringLen(room.get()));
+  EXPECT_EQ(0, room.get()[4]);
+
+  const com_bstr bytes(SysAllocStringByteLen("abc", 3));  // an odd length ends in two zero bytes
+  EXPECT_EQ(3u, SysStringByteLen(bytes.get()));
+  EXPECT_EQ(1u, SysStringLen(bytes.get()));
+  EXPECT_EQ(0, std::memcmp(bytes.get(), "abc\0", 5));
 }
 
 TEST(Bstr, NullIsAnEmptyTextEverywhere) {
-  EXPECT_EQ(SysAllocString(nullptr), nullptr);
-  EXPECT_EQ(SysStringLen(nullptr), 0u);
-  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
+  EXPECT_EQ(nullptr, SysAllocString(nullptr));
+  EXPECT_EQ(0u, SysStringLen(nullptr));
+  EXPECT_EQ(0u, SysStringByteLen(nullptr));
   SysFreeString(nullptr);
-  BSTR empty = SysAllocString(OLESTR(""));
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(SysStringLen(empty), 0u);
-  SysFreeString(empty);
-}
-
-TEST(Bstr, KeepsEmbeddedNulsAndRoomWithoutSource) {
-  BSTR text = SysAllocStringLen(OLESTR("a\0b"), 3);
-  EXPECT_EQ(SysStringLen(text), 3u);
-  EXPECT_EQ(Ascii(text), std::string("a\0b", 3));
-  EXPECT_EQ(text[3], 0);
-  SysFreeString(text);
-
-  BSTR room = SysAllocStringLen(nullptr, 4);
-  ASSERT_NE(room, nullptr);
-  EXPECT_EQ(SysStringLen(room), 4u);
-  EXPECT_EQ(room[4], 0);
-  room[0] = 'x';
-  SysFreeString(room);
-}
-
-TEST(Bstr, ByteLengthMayBeOddAndIsTerminatedByTwoZeroBytes) {
-  BSTR bytes = SysAllocStringByteLen("abc", 3);
-  EXPECT_EQ(SysStringByteLen(bytes), 3u);
-  EXPECT_EQ(SysStringLen(bytes), 1u);
-  const auto* raw = reinterpret_cast<const unsigned char*>(bytes);
-  EXPECT_EQ(std::memcmp(raw, "abc", 3), 0);
-  EXPECT_EQ(raw[3], 0);
-  EXPECT_EQ(raw[4], 0);
-  SysFreeString(bytes);
+  const com_bstr empty(SysAllocString(OLESTR("")));
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(0u, SysStringLen(empty.get()));
 }
 
 TEST(Bstr, ReallocationReplacesTheTextEvenFromItsOwnTail) {
-  BSTR text = SysAllocString(OLESTR("abcdef"));
-  EXPECT_TRUE(SysReAllocString(&text, text + 2));
-  EXPECT_EQ(Ascii(text), "cdef");
-  EXPECT_TRUE(SysReAllocString(&text, nullptr));
-  EXPECT_EQ(text, nullptr);
-  EXPECT_TRUE(SysReAllocString(&text, OLESTR("x")));
-  EXPECT_EQ(Ascii(text), "x");
-  SysFreeString(text);
+  com_bstr text(SysAllocString(OLESTR("abcdef")));
+  BSTR raw = text.release();
+  EXPECT_TRUE(SysReAllocString(&raw, raw + 2));
+  EXPECT_EQ("cdef", Ascii(raw));
+  EXPECT_TRUE(SysReAllocString(&raw, nullptr));
+  EXPECT_EQ(nullptr, raw);
+  EXPECT_TRUE(SysReAllocString(&raw, OLESTR("x")));
+  text.reset(raw);
+  EXPECT_EQ("x", Ascii(text.get()));
   EXPECT_FALSE(SysReAllocString(nullptr, OLESTR("x")));
 }

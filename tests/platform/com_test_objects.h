@@ -7,11 +7,13 @@
 
 #include <atomic>
 #include <string>
-#include <utility>
+
+#include "comown.h"
 
 namespace com_test {
 
-using WideString = std::basic_string<OLECHAR>;
+using comown::com_ptr;
+using WideString = comown::wide_string;
 
 struct ITestCounter : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Increment(LONG* value) = 0;
@@ -28,111 +30,83 @@ inline CLSID TestClassId(uint16_t n) {
   return CLSID{0x5C1B7E20, 0x3A8F, n, {0x9D, 0x0B, 0x71, 0xA6, 0xC2, 0xE4, 0xF1, 0x00}};
 }
 
-// Owns one interface reference.
-template <class T>
-class Ref {
+// Answers IUnknown and the interface iid names; counts its references.
+template <class Base>
+class Counted : public Base {
  public:
-  Ref() = default;
-  explicit Ref(T* owned) : p_(owned) {}
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  ~Ref() { Reset(); }
-  void Reset() {
-    if (T* old = std::exchange(p_, nullptr)) old->Release();
+  explicit Counted(const IID& iid) : iid_(iid) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, iid_)) return E_NOINTERFACE;
+    *ppv = static_cast<Base*>(this);
+    this->AddRef();
+    return S_OK;
   }
-  T** Receive() {
-    Reset();
-    return &p_;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) Dispose();
+    return left;
   }
-  void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
-  T* Get() const { return p_; }
-  T* operator->() const { return p_; }
+  ULONG References() const { return refs_; }
+
+ protected:
+  virtual void Dispose() {}  // objects on a test's stack only count
 
  private:
-  T* p_ = nullptr;
+  const IID& iid_;
+  std::atomic<ULONG> refs_{1};
 };
 
-// Counts its own references and the calls made through ITestCounter.
-class TestObject final : public ITestCounter {
+// Counts the live objects and the calls made through ITestCounter.
+class TestObject final : public Counted<ITestCounter> {
  public:
   static std::atomic<int>& Live() {
     static std::atomic<int> live{0};
     return live;
   }
-
-  TestObject() { ++Live(); }
-  TestObject(const TestObject&) = delete;
-  TestObject& operator=(const TestObject&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_ITestCounter)) {
-      *ppv = static_cast<ITestCounter*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+  TestObject() : Counted(IID_ITestCounter) { ++Live(); }
   HRESULT STDMETHODCALLTYPE Increment(LONG* value) override {
     if (value == nullptr) return E_POINTER;
     *value = ++count_;
     return S_OK;
   }
 
-  ULONG References() const { return refs_; }
-
  private:
   ~TestObject() { --Live(); }
-
-  std::atomic<ULONG> refs_{1};
+  void Dispose() override { delete this; }
   std::atomic<LONG> count_{0};
 };
 
-// Makes TestObjects; refuses aggregation but remembers the outer object it was offered.
-class TestFactory final : public IClassFactory {
+// Makes TestObjects; refuses aggregation but remembers the outer object it was
+// offered and the interface it was asked for. Lives on the test's stack.
+class TestFactory final : public Counted<IClassFactory> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (ppv == nullptr) return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-      *ppv = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  // Lives on the test's stack: the count is only observed.
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
-
+  TestFactory() : Counted(IID_IClassFactory) {}
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
     ++created_;
     offered_outer_ = outer;
+    requested_ = riid;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto* object = new TestObject;
-    const HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+    if (FAILED(fail_with_)) return fail_with_;
+    com_ptr<TestObject> object(new TestObject, comown::attach);
+    return object->QueryInterface(riid, ppv);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
-  ULONG References() const { return refs_; }
   int Created() const { return created_; }
   IUnknown* OfferedOuter() const { return offered_outer_; }
+  IID Requested() const { return requested_; }
+  void FailWith(HRESULT hr) { fail_with_ = hr; }
 
  private:
-  std::atomic<ULONG> refs_{1};
   std::atomic<int> created_{0};
   std::atomic<IUnknown*> offered_outer_{nullptr};
+  IID requested_ = GUID_NULL;
+  HRESULT fail_with_ = S_OK;
 };
 
 // Keeps the calling thread in COM for a scope.
@@ -169,3 +143,5 @@ class ClassRegistration {
 };
 
 }  // namespace com_test
+
+COMOWN_INTERFACE_ID(com_test::ITestCounter, com_test::IID_ITestCounter);

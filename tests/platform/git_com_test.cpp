@@ -10,9 +10,9 @@ using namespace com_test;
 
 namespace {
 
-HRESULT CreateTable(IGlobalInterfaceTable** table) {
+HRESULT CreateTable(com_ptr<IGlobalInterfaceTable>& table) {
   return CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER, IID_IGlobalInterfaceTable,
-                          reinterpret_cast<void**>(table));
+                          table.put_void());
 }
 
 // Tests that share objects between threads keep every thread in the MTA, where
@@ -21,90 +21,71 @@ class GlobalInterfaceTable : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(S_OK, com_.Result());
-    ASSERT_EQ(S_OK, CreateTable(table_.Receive()));
+    ASSERT_EQ(S_OK, CreateTable(table_));
   }
   void TearDown() override {
-    object_->Release();
+    EXPECT_EQ(1u, object_->References());
+    object_.reset();
     EXPECT_EQ(0, TestObject::Live());
+  }
+  LONG Increment(IGlobalInterfaceTable* table, DWORD cookie) {
+    com_ptr<ITestCounter> counter;
+    LONG value = 0;
+    EXPECT_EQ(S_OK, table->GetInterfaceFromGlobal(cookie, IID_ITestCounter, counter.put_void()));
+    if (counter) counter->Increment(&value);
+    return value;
   }
 
   ComScope com_{COINIT_MULTITHREADED};
-  Ref<IGlobalInterfaceTable> table_;
-  TestObject* object_ = new TestObject;
+  com_ptr<IGlobalInterfaceTable> table_;
+  com_ptr<TestObject> object_{new TestObject, comown::attach};
 };
 
 }  // namespace
 
 TEST(GlobalInterfaceTableCreation, IsOneObjectForTheProcessAndNeedsCom) {
   std::thread([] {
-    IGlobalInterfaceTable* table = nullptr;
-    EXPECT_EQ(CO_E_NOTINITIALIZED, CreateTable(&table));
+    com_ptr<IGlobalInterfaceTable> first;
+    EXPECT_EQ(CO_E_NOTINITIALIZED, CreateTable(first));
     ComScope com(COINIT_APARTMENTTHREADED);
-    Ref<IGlobalInterfaceTable> first;
-    Ref<IGlobalInterfaceTable> second;
-    ASSERT_EQ(S_OK, CreateTable(first.Receive()));
-    ASSERT_EQ(S_OK, CreateTable(second.Receive()));
-    EXPECT_EQ(first.Get(), second.Get());
+    com_ptr<IGlobalInterfaceTable> second;
+    ASSERT_EQ(S_OK, CreateTable(first));
+    ASSERT_EQ(S_OK, CreateTable(second));
+    EXPECT_EQ(first.get(), second.get());
   }).join();
 }
 
-TEST_F(GlobalInterfaceTable, KeepsAReferenceUntilRevoked) {
+TEST_F(GlobalInterfaceTable, KeepsAReferenceUntilRevokedByAnyThreadInCom) {
   DWORD cookie = 0;
-  ASSERT_EQ(S_OK, table_->RegisterInterfaceInGlobal(object_, IID_IUnknown, &cookie));
+  EXPECT_EQ(E_NOINTERFACE, table_->RegisterInterfaceInGlobal(object_.get(), IID_ITestMissing, &cookie));
+  EXPECT_EQ(E_INVALIDARG, table_->RegisterInterfaceInGlobal(nullptr, IID_IUnknown, &cookie));
+  EXPECT_EQ(1u, object_->References());
+  ASSERT_EQ(S_OK, table_->RegisterInterfaceInGlobal(object_.get(), IID_IUnknown, &cookie));
   EXPECT_NE(0u, cookie);
   EXPECT_GT(object_->References(), 1u);
-
-  Ref<ITestCounter> counter;
-  ASSERT_EQ(S_OK, table_->GetInterfaceFromGlobal(cookie, IID_ITestCounter, counter.ReceiveVoid()));
-  LONG value = 0;
-  EXPECT_EQ(S_OK, counter->Increment(&value));
-  EXPECT_EQ(1, value);
-  counter.Reset();
-
-  void* missing = object_;
+  EXPECT_EQ(1, Increment(table_.get(), cookie));
+  void* missing = object_.get();
   EXPECT_EQ(E_NOINTERFACE, table_->GetInterfaceFromGlobal(cookie, IID_ITestMissing, &missing));
   EXPECT_EQ(nullptr, missing);
 
-  EXPECT_EQ(S_OK, table_->RevokeInterfaceFromGlobal(cookie));
-  EXPECT_EQ(1u, object_->References());
+  IGlobalInterfaceTable* table = table_.get();
+  std::thread([this, table, cookie] {
+    ComScope com(COINIT_MULTITHREADED);
+    EXPECT_EQ(2, Increment(table, cookie));
+    EXPECT_EQ(S_OK, table->RevokeInterfaceFromGlobal(cookie));
+  }).join();
   void* gone = nullptr;
   EXPECT_EQ(E_INVALIDARG, table_->GetInterfaceFromGlobal(cookie, IID_IUnknown, &gone));
   EXPECT_EQ(E_INVALIDARG, table_->RevokeInterfaceFromGlobal(cookie));
 }
 
-TEST_F(GlobalInterfaceTable, RefusesWhatItCannotKeep) {
-  DWORD cookie = 0;
-  EXPECT_EQ(E_NOINTERFACE, table_->RegisterInterfaceInGlobal(object_, IID_ITestMissing, &cookie));
-  EXPECT_EQ(E_INVALIDARG, table_->RegisterInterfaceInGlobal(nullptr, IID_IUnknown, &cookie));
-  EXPECT_EQ(1u, object_->References());
-}
-
-TEST_F(GlobalInterfaceTable, AnotherThreadInComFetchesAndRevokes) {
-  DWORD cookie = 0;
-  ASSERT_EQ(S_OK, table_->RegisterInterfaceInGlobal(object_, IID_IUnknown, &cookie));
-  IGlobalInterfaceTable* table = table_.Get();
-  std::thread([table, cookie] {
-    ComScope com(COINIT_MULTITHREADED);
-    Ref<ITestCounter> counter;
-    ASSERT_EQ(S_OK, table->GetInterfaceFromGlobal(cookie, IID_ITestCounter, counter.ReceiveVoid()));
-    LONG value = 0;
-    EXPECT_EQ(S_OK, counter->Increment(&value));
-    EXPECT_EQ(1, value);
-    counter.Reset();
-    EXPECT_EQ(S_OK, table->RevokeInterfaceFromGlobal(cookie));
-  }).join();
-  EXPECT_EQ(1u, object_->References());
-}
-
 TEST_F(GlobalInterfaceTable, RegistrationsFromSeveralThreadsGetDistinctCookies) {
   constexpr int kPerThread = 50;
-  IGlobalInterfaceTable* table = table_.Get();
-  TestObject* object = object_;
-  auto register_some = [table, object](std::vector<DWORD>* cookies) {
+  auto register_some = [this](std::vector<DWORD>* cookies) {
     ComScope com(COINIT_MULTITHREADED);
     for (int i = 0; i < kPerThread; ++i) {
       DWORD cookie = 0;
-      if (SUCCEEDED(table->RegisterInterfaceInGlobal(object, IID_IUnknown, &cookie))) cookies->push_back(cookie);
+      if (SUCCEEDED(table_->RegisterInterfaceInGlobal(object_.get(), IID_IUnknown, &cookie))) cookies->push_back(cookie);
     }
   };
   std::vector<DWORD> first;
@@ -117,24 +98,19 @@ TEST_F(GlobalInterfaceTable, RegistrationsFromSeveralThreadsGetDistinctCookies) 
   ASSERT_EQ(static_cast<size_t>(kPerThread), second.size());
   first.insert(first.end(), second.begin(), second.end());
   for (DWORD cookie : first) EXPECT_EQ(S_OK, table_->RevokeInterfaceFromGlobal(cookie));
-  EXPECT_EQ(1u, object_->References());
 }
 
 TEST(GlobalInterfaceTableOutsideCom, AThreadOutsideComCannotFetch) {
   ComScope com(COINIT_APARTMENTTHREADED);
-  ASSERT_EQ(S_OK, com.Result());
-  Ref<IGlobalInterfaceTable> table;
-  ASSERT_EQ(S_OK, CreateTable(table.Receive()));
-  TestObject* object = new TestObject;
+  com_ptr<IGlobalInterfaceTable> table;
+  ASSERT_EQ(S_OK, CreateTable(table));
+  com_ptr<TestObject> object(new TestObject, comown::attach);
   DWORD cookie = 0;
-  ASSERT_EQ(S_OK, table->RegisterInterfaceInGlobal(object, IID_IUnknown, &cookie));
-  IGlobalInterfaceTable* shared = table.Get();
-  std::thread([shared, cookie] {
+  ASSERT_EQ(S_OK, table->RegisterInterfaceInGlobal(object.get(), IID_IUnknown, &cookie));
+  std::thread([&table, cookie] {
     void* fetched = nullptr;
-    EXPECT_EQ(CO_E_NOTINITIALIZED, shared->GetInterfaceFromGlobal(cookie, IID_IUnknown, &fetched));
+    EXPECT_EQ(CO_E_NOTINITIALIZED, table->GetInterfaceFromGlobal(cookie, IID_IUnknown, &fetched));
     EXPECT_EQ(nullptr, fetched);
   }).join();
   EXPECT_EQ(S_OK, table->RevokeInterfaceFromGlobal(cookie));
-  object->Release();
-  EXPECT_EQ(0, TestObject::Live());
 }

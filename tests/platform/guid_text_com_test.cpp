@@ -12,27 +12,20 @@ const WideString kSampleText = OLESTR("{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}");
 
 }  // namespace
 
-TEST(GuidText, StringFromGuid2WritesUpperCaseRegistryForm) {
+TEST(GuidText, WritesTheUpperCaseRegistryFormAndReadsEitherCase) {
   OLECHAR buffer[39];
   ASSERT_EQ(39, StringFromGUID2(kSample, buffer, 39));
   EXPECT_EQ(kSampleText, WideString(buffer));
   EXPECT_EQ(0, StringFromGUID2(kSample, buffer, 38));
-}
+  comown::task_string text;
+  ASSERT_EQ(S_OK, StringFromCLSID(kSample, text.put()));
+  EXPECT_EQ(kSampleText, WideString(text.get()));
 
-TEST(GuidText, StringFromClsidReturnsTaskMemory) {
-  LPOLESTR text = nullptr;
-  ASSERT_EQ(S_OK, StringFromCLSID(kSample, &text));
-  EXPECT_EQ(kSampleText, WideString(text));
-  CoTaskMemFree(text);
-}
-
-TEST(GuidText, ClsidFromStringReadsEitherCase) {
-  CLSID parsed = GUID_NULL;
-  ASSERT_EQ(S_OK, CLSIDFromString(kSampleText.c_str(), &parsed));
-  EXPECT_TRUE(IsEqualGUID(kSample, parsed));
-  parsed = GUID_NULL;
-  ASSERT_EQ(S_OK, CLSIDFromString(OLESTR("{0a1b2c3d-4e5f-6071-8293-a4b5c6d7e8f9}"), &parsed));
-  EXPECT_TRUE(IsEqualGUID(kSample, parsed));
+  for (const OLECHAR* form : {kSampleText.c_str(), OLESTR("{0a1b2c3d-4e5f-6071-8293-a4b5c6d7e8f9}")}) {
+    CLSID parsed = GUID_NULL;
+    ASSERT_EQ(S_OK, CLSIDFromString(form, &parsed));
+    EXPECT_TRUE(IsEqualGUID(kSample, parsed));
+  }
 }
 
 TEST(GuidText, ClsidFromStringRefusesMalformedText) {
@@ -57,15 +50,4 @@ TEST(GuidText, UnknownProgIdAndClassAreReported) {
   LPOLESTR prog_id = stale;
   EXPECT_EQ(REGDB_E_CLASSNOTREG, ProgIDFromCLSID(kSample, &prog_id));
   EXPECT_EQ(nullptr, prog_id);
-}
-
-TEST(TaskMemory, ReallocAllocatesFromNullAndFreesAtZero) {
-  auto* block = static_cast<char*>(CoTaskMemRealloc(nullptr, 16));
-  ASSERT_NE(nullptr, block);
-  block[15] = 'x';
-  block = static_cast<char*>(CoTaskMemRealloc(block, 4096));
-  ASSERT_NE(nullptr, block);
-  EXPECT_EQ('x', block[15]);
-  EXPECT_EQ(nullptr, CoTaskMemRealloc(block, 0));
-  CoTaskMemFree(nullptr);
 }

@@ -10,14 +10,13 @@ using namespace com_test;
 
 namespace {
 
-constexpr DWORD kSystemText =
-    FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+constexpr DWORD kSystemText = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
 constexpr DWORD kNeutralLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
 
-LONGLONG Counter() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart;
+// FormatMessageW allocating the text; its length and the text.
+DWORD AllocatedText(DWORD code, comown::local_mem<WCHAR>& text) {
+  return FormatMessageW(kSystemText | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, kNeutralLanguage,
+                        reinterpret_cast<LPWSTR>(text.put()), 0, nullptr);
 }
 
 }  // namespace
@@ -26,11 +25,13 @@ TEST(Kernel, PerformanceCounterRunsAtTenMegahertz) {
   LARGE_INTEGER frequency;
   ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
   EXPECT_EQ(10000000, frequency.QuadPart);
-
-  const LONGLONG before = Counter();
+  LARGE_INTEGER before;
+  LARGE_INTEGER after;
+  QueryPerformanceCounter(&before);
   const DWORD ticks_before = GetTickCount();
   Sleep(30);
-  const LONGLONG elapsed = Counter() - before;
+  QueryPerformanceCounter(&after);
+  const LONGLONG elapsed = after.QuadPart - before.QuadPart;
   EXPECT_GE(elapsed, 250000);    // at least 25 ms
   EXPECT_LT(elapsed, 50000000);  // well under 5 s
   // The tick count may advance in steps of up to 16 ms, as on Windows.
@@ -39,34 +40,28 @@ TEST(Kernel, PerformanceCounterRunsAtTenMegahertz) {
   EXPECT_LT(ticks, 5000u);
 }
 
-TEST(Kernel, FormatMessageGivesASystemTextEndingInCrLf) {
-  LPWSTR text = nullptr;
-  const DWORD length = FormatMessageW(kSystemText, nullptr, static_cast<DWORD>(E_INVALIDARG), kNeutralLanguage,
-                                      reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  ASSERT_NE(nullptr, text);
-  const WideString message(text);
-  EXPECT_EQ(message.size(), length);
+TEST(Kernel, FormatMessageGivesASystemTextEndingInCrLfOrNothing) {
+  comown::local_mem<WCHAR> text;
+  const DWORD length = AllocatedText(static_cast<DWORD>(E_INVALIDARG), text);
+  ASSERT_TRUE(text);
+  const WideString message(text.get());
   ASSERT_GT(message.size(), 2u);
+  EXPECT_EQ(message.size(), length);
   EXPECT_EQ(WideString(OLESTR("\r\n")), message.substr(message.size() - 2));
-  EXPECT_EQ(nullptr, LocalFree(text));
 
   // Into the caller's buffer: only when the text fits.
-  constexpr DWORD kCopy = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
   WCHAR buffer[256];
-  EXPECT_EQ(length, FormatMessageW(kCopy, nullptr, static_cast<DWORD>(E_INVALIDARG), kNeutralLanguage, buffer, 256,
-                                   nullptr));
+  EXPECT_EQ(length, FormatMessageW(kSystemText, nullptr, static_cast<DWORD>(E_INVALIDARG), kNeutralLanguage, buffer,
+                                   256, nullptr));
   EXPECT_EQ(message, WideString(buffer));
-  EXPECT_EQ(0u, FormatMessageW(kCopy, nullptr, static_cast<DWORD>(E_INVALIDARG), kNeutralLanguage, buffer, 2, nullptr));
-}
+  EXPECT_EQ(0u, FormatMessageW(kSystemText, nullptr, static_cast<DWORD>(E_INVALIDARG), kNeutralLanguage, buffer, 2,
+                               nullptr));
 
-TEST(Kernel, FormatMessageWithoutATextAllocatesNothing) {
+  // An OPC server's own code: the system has no text for it, and nothing is allocated.
   SetLastError(ERROR_SUCCESS);
-  LPWSTR text = nullptr;
-  // An OPC server's own code: the system has no text for it.
-  EXPECT_EQ(0u, FormatMessageW(kSystemText, nullptr, 0xC0040007, kNeutralLanguage, reinterpret_cast<LPWSTR>(&text),
-                               0, nullptr));
+  EXPECT_EQ(0u, AllocatedText(0xC0040007, text));
   EXPECT_EQ(static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND), GetLastError());
-  EXPECT_EQ(nullptr, text);
+  EXPECT_FALSE(text);
 }
 
 TEST(Kernel, LastErrorAndThreadIdBelongToEachThread) {

@@ -5,7 +5,12 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstdio>
 #include <string>
+
+#include "com_test_objects.h"
+
+using comown::com_variant;
 
 // The text of a BSTR in ASCII, embedded NULs included.
 inline std::string Ascii(BSTR text) {
@@ -14,57 +19,44 @@ inline std::string Ascii(BSTR text) {
   return out;
 }
 
-// A VARIANT that clears itself at the end of a test.
-class TestVariant {
- public:
-  TestVariant() { VariantInit(&v_); }
-  ~TestVariant() { VariantClear(&v_); }
-  TestVariant(const TestVariant&) = delete;
-  TestVariant& operator=(const TestVariant&) = delete;
-  VARIANT* operator&() { return &v_; }
-  VARIANT* operator->() { return &v_; }
+// A value of type vt; set fills its field.
+template <class Set>
+com_variant Make(VARTYPE vt, Set set) {
+  com_variant v;
+  v.get()->vt = vt;
+  set(*v.get());
+  return v;
+}
+inline com_variant I4(LONG x) { return Make(VT_I4, [x](VARIANT& v) { v.lVal = x; }); }
+inline com_variant R8(double x) { return Make(VT_R8, [x](VARIANT& v) { v.dblVal = x; }); }
+inline com_variant Bool(bool x) { return Make(VT_BOOL, [x](VARIANT& v) { v.boolVal = x ? VARIANT_TRUE : VARIANT_FALSE; }); }
+inline com_variant Date(DATE x) { return Make(VT_DATE, [x](VARIANT& v) { v.date = x; }); }
+inline com_variant Text(const OLECHAR* x) { return Make(VT_BSTR, [x](VARIANT& v) { v.bstrVal = SysAllocString(x); }); }
+inline com_variant Of(VARTYPE vt) { return Make(vt, [](VARIANT&) {}); }
 
- private:
-  VARIANT v_;
-};
-
-inline void SetI4(VARIANT* v, LONG value) {
-  v->vt = VT_I4;
-  v->lVal = value;
-}
-inline void SetR8(VARIANT* v, double value) {
-  v->vt = VT_R8;
-  v->dblVal = value;
-}
-inline void SetDate(VARIANT* v, DATE value) {
-  v->vt = VT_DATE;
-  v->date = value;
-}
-inline void SetBool(VARIANT* v, bool value) {
-  v->vt = VT_BOOL;
-  v->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-inline void SetText(VARIANT* v, const OLECHAR* text) {
-  v->vt = VT_BSTR;
-  v->bstrVal = SysAllocString(text);
-}
-
-// An object that only counts its references; it lives on the test's stack.
-class CountedObject : public IUnknown {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-    if (!IsEqualIID(riid, IID_IUnknown)) {
-      *ppv = nullptr;
-      return E_NOINTERFACE;
-    }
-    *ppv = static_cast<IUnknown*>(this);
-    AddRef();
-    return S_OK;
+// "<type>:<value>", read from the field the type names (not through
+// VariantChangeType), so that tables can state expected results in one line.
+inline std::string Describe(const VARIANT& v) {
+  char text[64];
+  switch (v.vt) {
+    case VT_EMPTY: return "EMPTY";
+    case VT_I1: std::snprintf(text, sizeof text, "I1:%d", v.cVal); break;
+    case VT_UI1: std::snprintf(text, sizeof text, "UI1:%u", v.bVal); break;
+    case VT_I2: std::snprintf(text, sizeof text, "I2:%d", v.iVal); break;
+    case VT_UI2: std::snprintf(text, sizeof text, "UI2:%u", v.uiVal); break;
+    case VT_I4: std::snprintf(text, sizeof text, "I4:%ld", static_cast<long>(v.lVal)); break;
+    case VT_UI4: std::snprintf(text, sizeof text, "UI4:%lu", static_cast<unsigned long>(v.ulVal)); break;
+    case VT_UINT: std::snprintf(text, sizeof text, "UINT:%u", v.uintVal); break;
+    case VT_I8: std::snprintf(text, sizeof text, "I8:%lld", static_cast<long long>(v.llVal)); break;
+    case VT_UI8: std::snprintf(text, sizeof text, "UI8:%llu", static_cast<unsigned long long>(v.ullVal)); break;
+    case VT_R4: std::snprintf(text, sizeof text, "R4:%.7g", v.fltVal); break;
+    case VT_R8: std::snprintf(text, sizeof text, "R8:%.15g", v.dblVal); break;
+    case VT_DATE: std::snprintf(text, sizeof text, "DATE:%.15g", v.date); break;
+    case VT_CY: std::snprintf(text, sizeof text, "CY:%lld", static_cast<long long>(v.cyVal.int64)); break;
+    case VT_BOOL: std::snprintf(text, sizeof text, "BOOL:%d", v.boolVal); break;
+    case VT_BSTR: return v.bstrVal == nullptr ? "BSTR(null)" : "BSTR:" + Ascii(v.bstrVal);
+    default: std::snprintf(text, sizeof text, "vt %u", v.vt); break;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --refs_; }
-  ULONG refs() const { return refs_; }
-
- private:
-  ULONG refs_ = 1;
-};
+  return text;
+}
+inline std::string Describe(const com_variant& v) { return Describe(*v); }

@@ -7,23 +7,22 @@
 
 TEST(TaskMemoryCounter, CountsBlocksUntilFreed) {
   const LONG before = NativeComLiveTaskAllocations();
-  void* first = CoTaskMemAlloc(10);
-  void* empty = CoTaskMemAlloc(0);
-  ASSERT_NE(nullptr, empty);
-  void* grown = CoTaskMemRealloc(nullptr, 8);
-  EXPECT_EQ(before + 3, NativeComLiveTaskAllocations());
-
-  grown = CoTaskMemRealloc(grown, 1 << 16);  // moving a block keeps the count
-  EXPECT_EQ(before + 3, NativeComLiveTaskAllocations());
-  EXPECT_EQ(nullptr, CoTaskMemRealloc(grown, 0));
-  EXPECT_EQ(before + 2, NativeComLiveTaskAllocations());
-
-  LPOLESTR text = nullptr;
-  ASSERT_EQ(S_OK, StringFromCLSID(IID_IUnknown, &text));
-  EXPECT_EQ(before + 3, NativeComLiveTaskAllocations());
-  CoTaskMemFree(text);
-  CoTaskMemFree(first);
-  CoTaskMemFree(empty);
-  CoTaskMemFree(nullptr);
+  {
+    comown::task_mem<char> first(static_cast<char*>(CoTaskMemAlloc(10)));
+    comown::task_mem<char> empty(static_cast<char*>(CoTaskMemAlloc(0)));
+    ASSERT_TRUE(empty);
+    auto* grown = static_cast<char*>(CoTaskMemRealloc(nullptr, 8));
+    ASSERT_NE(nullptr, grown);
+    grown[7] = 'x';
+    EXPECT_EQ(before + 3, NativeComLiveTaskAllocations());
+    grown = static_cast<char*>(CoTaskMemRealloc(grown, 1 << 16));  // moving a block keeps content and count
+    EXPECT_EQ('x', grown[7]);
+    EXPECT_EQ(before + 3, NativeComLiveTaskAllocations());
+    EXPECT_EQ(nullptr, CoTaskMemRealloc(grown, 0));
+    EXPECT_EQ(before + 2, NativeComLiveTaskAllocations());
+    comown::task_string text;
+    ASSERT_EQ(S_OK, StringFromCLSID(IID_IUnknown, text.put()));
+    EXPECT_EQ(before + 3, NativeComLiveTaskAllocations());
+  }
   EXPECT_EQ(before, NativeComLiveTaskAllocations());
 }

@@ -1,312 +1,171 @@
 // VariantChangeType: results, rounding, overflow and mismatch as a caller sees them.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "oleaut_test_support.h"
 
 namespace {
 
-HRESULT Change(VARIANT* source, VARTYPE vt, VARIANT* out, USHORT flags = 0) {
-  return VariantChangeType(out, source, flags, vt);
+struct Conversion {
+  com_variant source;
+  VARTYPE vt;
+  HRESULT hr;
+  std::string result = {};  // Describe() of the converted value, when hr succeeds
+  USHORT flags = 0;
+};
+
+com_variant Cy(LONGLONG x) { return Make(VT_CY, [x](VARIANT& v) { v.cyVal.int64 = x; }); }
+
+com_variant Converted(com_variant v, VARTYPE vt) {
+  EXPECT_EQ(S_OK, v.change_type(vt)) << Describe(v) << " to vt " << vt;
+  return v;
 }
 
-// The text form of a value; empty with a test failure when the conversion fails.
-std::string TextOf(VARIANT* source, USHORT flags = 0) {
-  TestVariant out;
-  const HRESULT hr = Change(source, VT_BSTR, &out, flags);
-  EXPECT_EQ(hr, S_OK);
-  return SUCCEEDED(hr) ? Ascii(out->bstrVal) : std::string();
-}
-
-HRESULT TextTo(const OLECHAR* text, VARTYPE vt, VARIANT* out) {
-  TestVariant source;
-  SetText(&source, text);
-  return Change(&source, vt, out);
+void Expect(const std::vector<Conversion>& table) {
+  for (const Conversion& c : table) {
+    com_variant out;
+    const HRESULT hr = VariantChangeType(out.put(), const_cast<VARIANT*>(c.source.get()), c.flags, c.vt);
+    EXPECT_EQ(c.hr, hr) << Describe(c.source) << " to vt " << c.vt;
+    if (SUCCEEDED(hr)) {
+      EXPECT_EQ(c.result, Describe(out)) << Describe(c.source) << " to vt " << c.vt;
+    }
+  }
 }
 
 }  // namespace
 
-TEST(VariantChangeType, FloatsRoundHalfToEvenIntoIntegers) {
-  const struct {
-    double value;
-    LONG expected;
-  } cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2}, {2.4999, 2}, {-0.51, -1}};
-  for (const auto& c : cases) {
-    TestVariant source;
-    TestVariant out;
-    SetR8(&source, c.value);
-    ASSERT_EQ(Change(&source, VT_I4, &out), S_OK) << c.value;
-    EXPECT_EQ(out->lVal, c.expected) << c.value;
-  }
-  TestVariant currency;
-  TestVariant out;
-  currency->vt = VT_CY;
-  currency->cyVal.int64 = 25000;  // 2.5
-  ASSERT_EQ(Change(&currency, VT_I2, &out), S_OK);
-  EXPECT_EQ(out->iVal, 2);
-}
-
-TEST(VariantChangeType, ValuesOutsideTheTargetRangeOverflow) {
-  const struct {
-    double value;
-    VARTYPE vt;
-    HRESULT expected;
-  } cases[] = {
-      {127.5, VT_I1, DISP_E_OVERFLOW},     {-128.5, VT_I1, S_OK},           {255.5, VT_UI1, DISP_E_OVERFLOW},
-      {-0.51, VT_UI4, DISP_E_OVERFLOW},    {-0.5, VT_UI2, S_OK},            {32767.5, VT_I2, DISP_E_OVERFLOW},
-      {2147483647.5, VT_I4, DISP_E_OVERFLOW}, {4294967295.4, VT_UINT, S_OK}, {1.8446744073709552e19, VT_UI8, DISP_E_OVERFLOW},
-      {1e39, VT_R4, DISP_E_OVERFLOW},      {3.4e38, VT_R4, S_OK},           {1e15, VT_CY, DISP_E_OVERFLOW},
-      {2958466.0, VT_DATE, DISP_E_OVERFLOW}, {-657434.5, VT_DATE, S_OK},
-  };
-  for (const auto& c : cases) {
-    TestVariant source;
-    TestVariant out;
-    SetR8(&source, c.value);
-    EXPECT_EQ(Change(&source, c.vt, &out), c.expected) << c.value << " to " << c.vt;
-  }
-  TestVariant big;
-  TestVariant out;
-  SetI4(&big, 300);
-  EXPECT_EQ(Change(&big, VT_UI1, &out), DISP_E_OVERFLOW);
-  EXPECT_EQ(TextTo(OLESTR("99999999999"), VT_I4, &out), DISP_E_OVERFLOW);
-  EXPECT_EQ(TextTo(OLESTR("9223372036854775808"), VT_I8, &out), DISP_E_OVERFLOW);
-  ASSERT_EQ(TextTo(OLESTR("18446744073709551615"), VT_UI8, &out), S_OK);
-  EXPECT_EQ(out->ullVal, 18446744073709551615ULL);
-}
-
-TEST(VariantChangeType, BooleansAndSameWidthIntegersConvertBitForBit) {
-  TestVariant truth;
-  TestVariant out;
-  SetBool(&truth, true);
-  ASSERT_EQ(Change(&truth, VT_UI1, &out), S_OK);
-  EXPECT_EQ(out->bVal, 255);
-  ASSERT_EQ(Change(&truth, VT_I4, &out), S_OK);
-  EXPECT_EQ(out->lVal, -1);
-  ASSERT_EQ(Change(&truth, VT_CY, &out), S_OK);
-  EXPECT_EQ(out->cyVal.int64, -10000);
-
-  TestVariant minusOne;
-  SetI4(&minusOne, -1);
-  ASSERT_EQ(Change(&minusOne, VT_UI4, &out), S_OK);
-  EXPECT_EQ(out->ulVal, 4294967295u);
-  EXPECT_EQ(Change(&minusOne, VT_UI2, &out), DISP_E_OVERFLOW);  // narrower: range-checked
+TEST(VariantChangeType, NumbersRoundHalfToEvenAndOverflowOutsideTheTargetRange) {
+  Expect({
+      {R8(2.5), VT_I4, S_OK, "I4:2"},        {R8(3.5), VT_I4, S_OK, "I4:4"},
+      {R8(-2.5), VT_I4, S_OK, "I4:-2"},      {R8(-3.5), VT_I4, S_OK, "I4:-4"},
+      {R8(0.5), VT_I4, S_OK, "I4:0"},        {R8(1.5), VT_I4, S_OK, "I4:2"},
+      {R8(2.4999), VT_I4, S_OK, "I4:2"},     {R8(-0.51), VT_I4, S_OK, "I4:-1"},
+      {Cy(25000), VT_I2, S_OK, "I2:2"},      {R8(0.1), VT_BOOL, S_OK, "BOOL:-1"},
+      {R8(127.5), VT_I1, DISP_E_OVERFLOW},   {R8(-128.5), VT_I1, S_OK, "I1:-128"},
+      {R8(255.5), VT_UI1, DISP_E_OVERFLOW},  {R8(-0.51), VT_UI4, DISP_E_OVERFLOW},
+      {R8(-0.5), VT_UI2, S_OK, "UI2:0"},     {R8(32767.5), VT_I2, DISP_E_OVERFLOW},
+      {R8(2147483647.5), VT_I4, DISP_E_OVERFLOW}, {R8(4294967295.4), VT_UINT, S_OK, "UINT:4294967295"},
+      {R8(1.8446744073709552e19), VT_UI8, DISP_E_OVERFLOW}, {R8(1e39), VT_R4, DISP_E_OVERFLOW},
+      {R8(3.4e38), VT_R4, S_OK, "R4:3.4e+38"}, {R8(1e15), VT_CY, DISP_E_OVERFLOW},
+      {R8(2958466.0), VT_DATE, DISP_E_OVERFLOW}, {R8(-657434.5), VT_DATE, S_OK, "DATE:-657434.5"},
+      {I4(300), VT_UI1, DISP_E_OVERFLOW},
+      // Booleans and integers of the same width convert bit for bit; narrower ones are range-checked.
+      {Bool(true), VT_UI1, S_OK, "UI1:255"}, {Bool(true), VT_I4, S_OK, "I4:-1"},
+      {Bool(true), VT_CY, S_OK, "CY:-10000"}, {I4(-1), VT_UI4, S_OK, "UI4:4294967295"},
+      {I4(-1), VT_UI2, DISP_E_OVERFLOW},
+  });
 }
 
 TEST(VariantChangeType, TextReadsAsNumbersWithBlanksSignsAndSeparators) {
-  const struct {
-    const OLECHAR* text;
-    double expected;
-  } cases[] = {{OLESTR(" 12 "), 12},   {OLESTR("1,000"), 1000}, {OLESTR("-1"), -1},       {OLESTR("1e3"), 1000},
-               {OLESTR("(5)"), -5},    {OLESTR("5-"), -5},      {OLESTR("&HFF"), 255},    {OLESTR(".5"), 0.5},
-               {OLESTR("\t3.25\t"), 3.25}, {OLESTR("$7"), 7}};
-  for (const auto& c : cases) {
-    TestVariant out;
-    ASSERT_EQ(TextTo(c.text, VT_R8, &out), S_OK) << c.expected;
-    EXPECT_DOUBLE_EQ(out->dblVal, c.expected);
-  }
-  TestVariant out;
-  ASSERT_EQ(TextTo(OLESTR("2.5"), VT_I4, &out), S_OK);
-  EXPECT_EQ(out->lVal, 2);
-  ASSERT_EQ(TextTo(OLESTR("0.1"), VT_R4, &out), S_OK);
-  EXPECT_FLOAT_EQ(out->fltVal, 0.1f);
-  ASSERT_EQ(TextTo(OLESTR("1.5"), VT_CY, &out), S_OK);
-  EXPECT_EQ(out->cyVal.int64, 15000);
+  Expect({
+      {Text(OLESTR(" 12 ")), VT_R8, S_OK, "R8:12"},       {Text(OLESTR("1,000")), VT_R8, S_OK, "R8:1000"},
+      {Text(OLESTR("-1")), VT_R8, S_OK, "R8:-1"},         {Text(OLESTR("1e3")), VT_R8, S_OK, "R8:1000"},
+      {Text(OLESTR("(5)")), VT_R8, S_OK, "R8:-5"},        {Text(OLESTR("5-")), VT_R8, S_OK, "R8:-5"},
+      {Text(OLESTR("&HFF")), VT_R8, S_OK, "R8:255"},      {Text(OLESTR(".5")), VT_R8, S_OK, "R8:0.5"},
+      {Text(OLESTR("\t3.25\t")), VT_R8, S_OK, "R8:3.25"}, {Text(OLESTR("$7")), VT_R8, S_OK, "R8:7"},
+      {Text(OLESTR("2.5")), VT_I4, S_OK, "I4:2"},         {Text(OLESTR("0.1")), VT_R4, S_OK, "R4:0.1"},
+      {Text(OLESTR("1.5")), VT_CY, S_OK, "CY:15000"},
+      {Text(OLESTR("99999999999")), VT_I4, DISP_E_OVERFLOW},
+      {Text(OLESTR("9223372036854775808")), VT_I8, DISP_E_OVERFLOW},
+      {Text(OLESTR("18446744073709551615")), VT_UI8, S_OK, "UI8:18446744073709551615"},
+  });
 }
 
 TEST(VariantChangeType, ImpossibleConversionsAreTypeMismatches) {
-  TestVariant out;
+  std::vector<Conversion> table;
   for (const OLECHAR* text : {OLESTR("abc"), OLESTR(""), OLESTR("12abc"), OLESTR("1 2"), OLESTR("True"), OLESTR("0x10")})
-    EXPECT_EQ(TextTo(text, VT_I4, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(TextTo(OLESTR("yes"), VT_BOOL, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(TextTo(OLESTR("7"), VT_DATE, &out), DISP_E_TYPEMISMATCH);
+    table.push_back({Text(text), VT_I4, DISP_E_TYPEMISMATCH});
+  com_variant array = Make(VT_ARRAY | VT_I4, [](VARIANT& v) { v.parray = SafeArrayCreateVector(VT_I4, 0, 2); });
+  table.insert(table.end(), {
+      {Text(OLESTR("yes")), VT_BOOL, DISP_E_TYPEMISMATCH}, {Text(OLESTR("7")), VT_DATE, DISP_E_TYPEMISMATCH},
+      {Text(OLESTR("13/13/2000")), VT_DATE, DISP_E_TYPEMISMATCH},
+      {Of(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH},           {Of(VT_NULL), VT_EMPTY, DISP_E_TYPEMISMATCH},
+      {Make(VT_ERROR, [](VARIANT& v) { v.scode = E_FAIL; }), VT_BSTR, DISP_E_TYPEMISMATCH},
+      {Make(VT_BSTR, [](VARIANT& v) { v.bstrVal = nullptr; }), VT_I4, DISP_E_TYPEMISMATCH},
+      {I4(1), VT_I4 | VT_BYREF, DISP_E_TYPEMISMATCH},      {I4(1), VT_ARRAY | VT_I4, DISP_E_TYPEMISMATCH},
+      {I4(1), VT_UNKNOWN, DISP_E_TYPEMISMATCH},            {I4(1), VT_VOID, DISP_E_BADVARTYPE},
+      {array, VT_I4, DISP_E_TYPEMISMATCH},                 {array, VT_BSTR, DISP_E_TYPEMISMATCH},
+      {array, VT_ARRAY | VT_R8, DISP_E_TYPEMISMATCH},      {Date(3e6), VT_BSTR, E_INVALIDARG},
+  });
+  Expect(table);
 
-  TestVariant null;
-  null->vt = VT_NULL;
-  EXPECT_EQ(Change(&null, VT_I4, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Change(&null, VT_EMPTY, &out), DISP_E_TYPEMISMATCH);
-  TestVariant error;
-  error->vt = VT_ERROR;
-  error->scode = E_FAIL;
-  EXPECT_EQ(Change(&error, VT_BSTR, &out), DISP_E_TYPEMISMATCH);
-  TestVariant number;
-  SetI4(&number, 1);
-  EXPECT_EQ(Change(&number, VT_I4 | VT_BYREF, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Change(&number, VT_ARRAY | VT_I4, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Change(&number, VT_UNKNOWN, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Change(&number, VT_VOID, &out), DISP_E_BADVARTYPE);
-
-  TestVariant array;
-  array->vt = VT_ARRAY | VT_I4;
-  array->parray = SafeArrayCreateVector(VT_I4, 0, 2);
-  EXPECT_EQ(Change(&array, VT_I4, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Change(&array, VT_BSTR, &out), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Change(&array, VT_ARRAY | VT_R8, &out), DISP_E_TYPEMISMATCH);
-  ASSERT_EQ(Change(&array, VT_ARRAY | VT_I4, &out), S_OK);
-  EXPECT_NE(out->parray, array->parray);
+  com_variant copy;
+  ASSERT_EQ(S_OK, VariantChangeType(copy.put(), array.get(), 0, VT_ARRAY | VT_I4));
+  EXPECT_NE(copy.get()->parray, array.get()->parray);
 }
 
-TEST(VariantChangeType, NumbersWriteAsTheEnglishLocaleDoes) {
-  const struct {
-    double value;
-    const char* expected;
-  } doubles[] = {{3.5, "3.5"}, {-12, "-12"}, {0.1, "0.1"}, {1e20, "1E+20"}, {1e-5, "1E-05"}, {1.0 / 3, "0.333333333333333"},
-                 {123456789012345.0, "123456789012345"}, {0.0, "0"}};
-  for (const auto& c : doubles) {
-    TestVariant source;
-    SetR8(&source, c.value);
-    EXPECT_EQ(TextOf(&source), c.expected);
-  }
-  TestVariant single;
-  single->vt = VT_R4;
-  single->fltVal = 1.0f / 3;
-  EXPECT_EQ(TextOf(&single), "0.3333333");
-  TestVariant wide;
-  wide->vt = VT_I8;
-  wide->llVal = -9223372036854775807LL - 1;
-  EXPECT_EQ(TextOf(&wide), "-9223372036854775808");
-  TestVariant currency;
-  currency->vt = VT_CY;
-  currency->cyVal.int64 = 123400;
-  EXPECT_EQ(TextOf(&currency), "12.34");
-  currency->cyVal.int64 = -1;
-  EXPECT_EQ(TextOf(&currency), "-0.0001");
+TEST(VariantChangeType, ValuesWriteAsTheEnglishLocaleDoes) {
+  Expect({
+      {R8(3.5), VT_BSTR, S_OK, "BSTR:3.5"},     {R8(-12), VT_BSTR, S_OK, "BSTR:-12"},
+      {R8(0.1), VT_BSTR, S_OK, "BSTR:0.1"},     {R8(1e20), VT_BSTR, S_OK, "BSTR:1E+20"},
+      {R8(1e-5), VT_BSTR, S_OK, "BSTR:1E-05"},  {R8(1.0 / 3), VT_BSTR, S_OK, "BSTR:0.333333333333333"},
+      {R8(0.0), VT_BSTR, S_OK, "BSTR:0"},       {R8(123456789012345.0), VT_BSTR, S_OK, "BSTR:123456789012345"},
+      {Cy(123400), VT_BSTR, S_OK, "BSTR:12.34"}, {Cy(-1), VT_BSTR, S_OK, "BSTR:-0.0001"},
+      {Make(VT_R4, [](VARIANT& v) { v.fltVal = 1.0f / 3; }), VT_BSTR, S_OK, "BSTR:0.3333333"},
+      {Make(VT_I8, [](VARIANT& v) { v.llVal = -9223372036854775807LL - 1; }), VT_BSTR, S_OK,
+       "BSTR:-9223372036854775808"},
+      // Booleans in words only when asked for.
+      {Bool(true), VT_BSTR, S_OK, "BSTR:-1"},   {Bool(true), VT_BSTR, S_OK, "BSTR:True", VARIANT_ALPHABOOL},
+      {Bool(false), VT_BSTR, S_OK, "BSTR:0"},   {Bool(false), VT_BSTR, S_OK, "BSTR:False", VARIANT_ALPHABOOL},
+      {Date(0.75), VT_BSTR, S_OK, "BSTR:6:00:00 PM"}, {Date(0.0), VT_BSTR, S_OK, "BSTR:12:00:00 AM"},
+      {Date(36526), VT_BSTR, S_OK, "BSTR:1/1/2000"},  {Date(36526.5), VT_BSTR, S_OK, "BSTR:1/1/2000 12:00:00 PM"},
+      {Date(1), VT_BSTR, S_OK, "BSTR:12/31/1899"},    {Date(-1.25), VT_BSTR, S_OK, "BSTR:12/29/1899 6:00:00 AM"},
+      // Empty and null texts become an empty text, not a null one.
+      {Of(VT_EMPTY), VT_BSTR, S_OK, "BSTR:"},   {Make(VT_BSTR, [](VARIANT& v) { v.bstrVal = nullptr; }), VT_BSTR, S_OK, "BSTR:"},
+      {Of(VT_EMPTY), VT_R8, S_OK, "R8:0"},
+  });
 }
 
-TEST(VariantChangeType, BooleansReadAndWriteAsWindowsDoes) {
-  TestVariant truth;
-  SetBool(&truth, true);
-  EXPECT_EQ(TextOf(&truth), "-1");  // words only when asked for
-  EXPECT_EQ(TextOf(&truth, VARIANT_ALPHABOOL), "True");
-  TestVariant falsehood;
-  SetBool(&falsehood, false);
-  EXPECT_EQ(TextOf(&falsehood), "0");
-  EXPECT_EQ(TextOf(&falsehood, VARIANT_ALPHABOOL), "False");
-
-  const struct {
-    const OLECHAR* text;
-    VARIANT_BOOL expected;
-  } cases[] = {{OLESTR("True"), VARIANT_TRUE}, {OLESTR("false"), VARIANT_FALSE}, {OLESTR("#TRUE#"), VARIANT_TRUE},
-               {OLESTR("0.0"), VARIANT_FALSE}, {OLESTR("2.5"), VARIANT_TRUE}};
-  for (const auto& c : cases) {
-    TestVariant out;
-    ASSERT_EQ(TextTo(c.text, VT_BOOL, &out), S_OK);
-    EXPECT_EQ(out->boolVal, c.expected);
-  }
-  TestVariant small;
-  TestVariant out;
-  SetR8(&small, 0.1);
-  ASSERT_EQ(Change(&small, VT_BOOL, &out), S_OK);
-  EXPECT_EQ(out->boolVal, VARIANT_TRUE);
+TEST(VariantChangeType, TextReadsAsBooleansAndDates) {
+  Expect({
+      {Text(OLESTR("True")), VT_BOOL, S_OK, "BOOL:-1"},   {Text(OLESTR("false")), VT_BOOL, S_OK, "BOOL:0"},
+      {Text(OLESTR("#TRUE#")), VT_BOOL, S_OK, "BOOL:-1"}, {Text(OLESTR("0.0")), VT_BOOL, S_OK, "BOOL:0"},
+      {Text(OLESTR("2.5")), VT_BOOL, S_OK, "BOOL:-1"},    {Text(OLESTR("18:00")), VT_DATE, S_OK, "DATE:0.75"},
+      {Text(OLESTR("12/30/1899 6:00:00 PM")), VT_DATE, S_OK, "DATE:0.75"},
+      {Text(OLESTR("2000-01-01")), VT_DATE, S_OK, "DATE:36526"},
+      {Text(OLESTR("1/2/2000 13:14:15")), VT_DATE, S_OK, "DATE:36527.5515625"},
+      {Text(OLESTR("Jan 2, 2000")), VT_DATE, S_OK, "DATE:36527"},
+      {Text(OLESTR("31/12/2000")), VT_DATE, S_OK, "DATE:36891"},
+  });
 }
 
-TEST(VariantChangeType, DatesWriteAndReadInEnglishForm) {
-  const struct {
-    DATE date;
-    const char* expected;
-  } cases[] = {{0.75, "6:00:00 PM"},           {0.0, "12:00:00 AM"},          {36526, "1/1/2000"},
-               {36526.5, "1/1/2000 12:00:00 PM"}, {-1.25, "12/29/1899 6:00:00 AM"}, {1, "12/31/1899"}};
-  for (const auto& c : cases) {
-    TestVariant source;
-    SetDate(&source, c.date);
-    EXPECT_EQ(TextOf(&source), c.expected) << c.date;
-  }
-  TestVariant outside;
-  TestVariant out;
-  SetDate(&outside, 3e6);
-  EXPECT_EQ(Change(&outside, VT_BSTR, &out), E_INVALIDARG);
-
-  const struct {
-    const OLECHAR* text;
-    DATE expected;
-  } texts[] = {{OLESTR("12/30/1899 6:00:00 PM"), 0.75}, {OLESTR("2000-01-01"), 36526},
-               {OLESTR("1/2/2000 13:14:15"), 36527.5515625}, {OLESTR("18:00"), 0.75},
-               {OLESTR("Jan 2, 2000"), 36527},            {OLESTR("31/12/2000"), 36891}};
-  for (const auto& c : texts) {
-    ASSERT_EQ(TextTo(c.text, VT_DATE, &out), S_OK);
-    EXPECT_DOUBLE_EQ(out->date, c.expected);
-  }
-  EXPECT_EQ(TextTo(OLESTR("13/13/2000"), VT_DATE, &out), DISP_E_TYPEMISMATCH);
-}
-
-TEST(VariantChangeType, EmptyAndTextCornerCases) {
-  TestVariant empty;
-  TestVariant out;
-  ASSERT_EQ(Change(&empty, VT_BSTR, &out), S_OK);
-  ASSERT_NE(out->bstrVal, nullptr);
-  EXPECT_EQ(SysStringLen(out->bstrVal), 0u);
-  ASSERT_EQ(Change(&empty, VT_R8, &out), S_OK);
-  EXPECT_EQ(out->dblVal, 0.0);
-
-  TestVariant nullText;
-  nullText->vt = VT_BSTR;
-  nullText->bstrVal = nullptr;
-  ASSERT_EQ(Change(&nullText, VT_BSTR, &out), S_OK);
-  EXPECT_NE(out->bstrVal, nullptr);
-  EXPECT_EQ(Change(&nullText, VT_I4, &out), DISP_E_TYPEMISMATCH);
-
-  TestVariant withNul;
-  withNul->vt = VT_BSTR;
-  withNul->bstrVal = SysAllocStringLen(OLESTR("a\0b"), 3);
-  ASSERT_EQ(Change(&withNul, VT_BSTR, &out), S_OK);
-  EXPECT_EQ(SysStringLen(out->bstrVal), 3u);
-
-  ASSERT_EQ(Change(&withNul, VT_ARRAY | VT_UI1, &out), S_OK);
-  EXPECT_EQ(out->parray->rgsabound[0].cElements, 6u);
-  TestVariant back;
-  ASSERT_EQ(Change(&out, VT_BSTR, &back), S_OK);
-  EXPECT_EQ(Ascii(back->bstrVal), std::string("a\0b", 3));
+TEST(VariantChangeType, TextWithNulsRoundTripsThroughBytes) {
+  com_variant withNul = Make(VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocStringLen(OLESTR("a\0b"), 3); });
+  const com_variant bytes = Converted(withNul, VT_ARRAY | VT_UI1);
+  EXPECT_EQ(6u, bytes.get()->parray->rgsabound[0].cElements);
+  Expect({{withNul, VT_BSTR, S_OK, std::string("BSTR:a\0b", 8)}, {bytes, VT_BSTR, S_OK, std::string("BSTR:a\0b", 8)}});
 }
 
 TEST(VariantChangeType, ConvertsInPlaceAndLeavesTheDestinationAloneOnFailure) {
-  TestVariant value;
-  SetText(&value, OLESTR(" 42 "));
-  ASSERT_EQ(VariantChangeType(&value, &value, 0, VT_I4), S_OK);
-  EXPECT_EQ(value->vt, VT_I4);
-  EXPECT_EQ(value->lVal, 42);
+  com_variant value = Text(OLESTR(" 42 "));
+  ASSERT_EQ(S_OK, value.change_type(VT_I4));
+  EXPECT_EQ("I4:42", Describe(value));
+  value = R8(300);
+  EXPECT_EQ(DISP_E_OVERFLOW, value.change_type(VT_UI1));
+  EXPECT_EQ("R8:300", Describe(value));
 
-  SetR8(&value, 300);
-  EXPECT_EQ(VariantChangeType(&value, &value, 0, VT_UI1), DISP_E_OVERFLOW);
-  EXPECT_EQ(value->vt, VT_R8);
-
-  TestVariant destination;
-  SetText(&destination, OLESTR("keep"));
-  TestVariant bad;
-  SetText(&bad, OLESTR("zz"));
-  EXPECT_EQ(Change(&bad, VT_I4, &destination), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(Ascii(destination->bstrVal), "keep");
+  com_variant destination = Text(OLESTR("keep"));
+  com_variant bad = Text(OLESTR("zz"));
+  EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(destination.get(), bad.get(), 0, VT_I4));
+  EXPECT_EQ("BSTR:keep", Describe(destination));
 }
 
 TEST(VariantChangeType, ReferencesAreFollowed) {
   LONG number = 42;
-  VARIANT reference;
-  reference.vt = VT_BYREF | VT_I4;
-  reference.plVal = &number;
-  EXPECT_EQ(TextOf(&reference), "42");
-  reference.plVal = nullptr;
-  TestVariant out;
-  EXPECT_EQ(Change(&reference, VT_BSTR, &out), DISP_E_TYPEMISMATCH);
-
-  TestVariant inner;
-  SetR8(&inner, 2.5);
-  VARIANT throughVariant;
-  throughVariant.vt = VT_BYREF | VT_VARIANT;
-  throughVariant.pvarVal = &inner;
-  ASSERT_EQ(Change(&throughVariant, VT_I4, &out), S_OK);
-  EXPECT_EQ(out->lVal, 2);
+  com_variant inner = R8(2.5);
+  Expect({
+      {Make(VT_BYREF | VT_I4, [&](VARIANT& v) { v.plVal = &number; }), VT_BSTR, S_OK, "BSTR:42"},
+      {Make(VT_BYREF | VT_I4, [](VARIANT& v) { v.plVal = nullptr; }), VT_BSTR, DISP_E_TYPEMISMATCH},
+      {Make(VT_BYREF | VT_VARIANT, [&](VARIANT& v) { v.pvarVal = inner.get(); }), VT_I4, S_OK, "I4:2"},
+  });
 }
 
 TEST(VariantChangeType, DecimalsCarryExactValues) {
-  TestVariant decimal;
-  ASSERT_EQ(TextTo(OLESTR("12.5"), VT_DECIMAL, &decimal), S_OK);
-  EXPECT_EQ(decimal->vt, VT_DECIMAL);
-  TestVariant out;
-  ASSERT_EQ(Change(&decimal, VT_R8, &out), S_OK);
-  EXPECT_DOUBLE_EQ(out->dblVal, 12.5);
-  ASSERT_EQ(Change(&decimal, VT_I4, &out), S_OK);
-  EXPECT_EQ(out->lVal, 12);
-  EXPECT_EQ(TextOf(&decimal), "12.5");
-
-  TestVariant tenth;
-  SetR8(&tenth, 0.1);
-  ASSERT_EQ(Change(&tenth, VT_DECIMAL, &decimal), S_OK);
-  EXPECT_EQ(TextOf(&decimal), "0.1");
+  const com_variant decimal = Converted(Text(OLESTR("12.5")), VT_DECIMAL);
+  EXPECT_EQ(VT_DECIMAL, decimal.vt());
+  Expect({{decimal, VT_R8, S_OK, "R8:12.5"},
+          {decimal, VT_I4, S_OK, "I4:12"},
+          {decimal, VT_BSTR, S_OK, "BSTR:12.5"},
+          {Converted(R8(0.1), VT_DECIMAL), VT_BSTR, S_OK, "BSTR:0.1"}});
 }

@@ -3,28 +3,31 @@
 
 #include "oleaut_test_support.h"
 
+namespace {
+
+com_variant Holding(IUnknown* object) {
+  object->AddRef();
+  return Make(VT_UNKNOWN, [object](VARIANT& v) { v.punkVal = object; });
+}
+
+}  // namespace
+
 TEST(Variant, ClearFreesTextReleasesInterfacesAndLeavesReferencesAlone) {
-  CountedObject object;
-  TestVariant unknown;
-  unknown->vt = VT_UNKNOWN;
-  unknown->punkVal = &object;
-  object.AddRef();
-  EXPECT_EQ(VariantClear(&unknown), S_OK);
-  EXPECT_EQ(unknown->vt, VT_EMPTY);
-  EXPECT_EQ(object.refs(), 1u);
+  com_test::Counted<IUnknown> object(IID_IUnknown);
+  com_variant unknown = Holding(&object);
+  EXPECT_EQ(S_OK, VariantClear(unknown.get()));
+  EXPECT_EQ(VT_EMPTY, unknown.vt());
+  EXPECT_EQ(1u, object.References());
 
-  BSTR owned = SysAllocString(OLESTR("kept"));
-  TestVariant reference;
-  reference->vt = VT_BYREF | VT_BSTR;
-  reference->pbstrVal = &owned;
-  EXPECT_EQ(VariantClear(&reference), S_OK);
-  EXPECT_EQ(reference->vt, VT_EMPTY);
-  EXPECT_EQ(Ascii(owned), "kept");
-  SysFreeString(owned);
+  comown::com_bstr owned(SysAllocString(OLESTR("kept")));
+  BSTR target = owned.get();
+  com_variant reference = Make(VT_BYREF | VT_BSTR, [&](VARIANT& v) { v.pbstrVal = &target; });
+  EXPECT_EQ(S_OK, VariantClear(reference.get()));
+  EXPECT_EQ(VT_EMPTY, reference.vt());
+  EXPECT_EQ("kept", Ascii(owned.get()));
 
-  TestVariant text;
-  SetText(&text, OLESTR("freed"));
-  EXPECT_EQ(VariantClear(&text), S_OK);  // the leak checker sees the rest
+  com_variant text = Text(OLESTR("freed"));
+  EXPECT_EQ(S_OK, VariantClear(text.get()));  // the leak checker sees the rest
 }
 
 TEST(Variant, ClearAndCopyRefuseTypesAVariantCannotHold) {
@@ -33,93 +36,71 @@ TEST(Variant, ClearAndCopyRefuseTypesAVariantCannotHold) {
     VARIANT bad;
     VariantInit(&bad);
     bad.vt = vt;
-    EXPECT_EQ(VariantClear(&bad), DISP_E_BADVARTYPE) << vt;
-    EXPECT_EQ(bad.vt, vt);
-    TestVariant copy;
-    EXPECT_EQ(VariantCopy(&copy, &bad), DISP_E_BADVARTYPE) << vt;
-    EXPECT_EQ(copy->vt, VT_EMPTY);
+    EXPECT_EQ(DISP_E_BADVARTYPE, VariantClear(&bad)) << vt;
+    EXPECT_EQ(vt, bad.vt);
+    com_variant copy;
+    EXPECT_EQ(DISP_E_BADVARTYPE, VariantCopy(copy.get(), &bad)) << vt;
+    EXPECT_EQ(VT_EMPTY, copy.vt());
   }
   VARIANT badDestination;
   badDestination.vt = 15;
-  TestVariant source;
-  SetI4(&source, 3);
-  EXPECT_EQ(VariantCopy(&badDestination, &source), DISP_E_BADVARTYPE);
-  EXPECT_EQ(badDestination.vt, 15);
+  com_variant source = I4(3);
+  EXPECT_EQ(DISP_E_BADVARTYPE, VariantCopy(&badDestination, source.get()));
+  EXPECT_EQ(15, badDestination.vt);
 }
 
-TEST(Variant, CopyDuplicatesTextAndCountsInterfaces) {
-  TestVariant source;
-  source->vt = VT_BSTR;
-  source->bstrVal = SysAllocStringLen(OLESTR("a\0b"), 3);
-  TestVariant copy;
-  SetText(&copy, OLESTR("replaced"));  // cleared first, not leaked
-  ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
-  EXPECT_NE(copy->bstrVal, source->bstrVal);
-  EXPECT_EQ(Ascii(copy->bstrVal), std::string("a\0b", 3));
-  EXPECT_EQ(VariantCopy(&copy, &copy), S_OK);
+TEST(Variant, CopyDuplicatesTextArraysAndCountsInterfaces) {
+  com_variant source = Make(VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocStringLen(OLESTR("a\0b"), 3); });
+  com_variant copy = Text(OLESTR("replaced"));  // cleared first, not leaked
+  ASSERT_EQ(S_OK, VariantCopy(copy.get(), source.get()));
+  EXPECT_NE(source.get()->bstrVal, copy.get()->bstrVal);
+  EXPECT_EQ(std::string("BSTR:a\0b", 8), Describe(copy));
+  EXPECT_EQ(S_OK, VariantCopy(copy.get(), copy.get()));
 
-  CountedObject object;
-  TestVariant unknown;
-  unknown->vt = VT_UNKNOWN;
-  unknown->punkVal = &object;
-  object.AddRef();
+  com_test::Counted<IUnknown> object(IID_IUnknown);
+  com_variant unknown = Holding(&object);
   {
-    TestVariant second;
-    ASSERT_EQ(VariantCopy(&second, &unknown), S_OK);
-    EXPECT_EQ(object.refs(), 3u);
+    com_variant second(unknown);
+    EXPECT_EQ(3u, object.References());
   }
-  EXPECT_EQ(object.refs(), 2u);
-}
+  EXPECT_EQ(2u, object.References());
 
-TEST(Variant, CopyOfAnArrayOfTextIsIndependent) {
-  TestVariant source;
-  source->vt = VT_ARRAY | VT_BSTR;
-  source->parray = SafeArrayCreateVector(VT_BSTR, 0, 2);
+  com_variant texts = Make(VT_ARRAY | VT_BSTR, [](VARIANT& v) { v.parray = SafeArrayCreateVector(VT_BSTR, 0, 2); });
   LONG index = 1;
-  BSTR text = SysAllocString(OLESTR("one"));
-  ASSERT_EQ(SafeArrayPutElement(source->parray, &index, text), S_OK);
-  SysFreeString(text);
-
-  TestVariant copy;
-  ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
-  ASSERT_NE(copy->parray, source->parray);
-  EXPECT_EQ(VariantClear(&source), S_OK);
-  BSTR read = nullptr;
-  ASSERT_EQ(SafeArrayGetElement(copy->parray, &index, &read), S_OK);
-  EXPECT_EQ(Ascii(read), "one");
-  SysFreeString(read);
+  const comown::com_bstr one(SysAllocString(OLESTR("one")));
+  ASSERT_EQ(S_OK, SafeArrayPutElement(texts.get()->parray, &index, one.get()));
+  com_variant textsCopy(texts);
+  ASSERT_NE(texts.get()->parray, textsCopy.get()->parray);
+  texts.clear();
+  comown::com_bstr read;
+  ASSERT_EQ(S_OK, SafeArrayGetElement(textsCopy.get()->parray, &index, read.put()));
+  EXPECT_EQ("one", Ascii(read.get()));
 }
 
 TEST(Variant, ClearOfALockedArrayFailsButEmptiesTheVariant) {
-  SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 3);
-  TestVariant holder;
-  holder->vt = VT_ARRAY | VT_I4;
-  holder->parray = array;
-  ASSERT_EQ(SafeArrayLock(array), S_OK);
-  EXPECT_EQ(VariantClear(&holder), DISP_E_ARRAYISLOCKED);
-  EXPECT_EQ(holder->vt, VT_EMPTY);
-  SafeArrayUnlock(array);
-  EXPECT_EQ(SafeArrayDestroy(array), S_OK);
+  comown::com_safearray array(SafeArrayCreateVector(VT_I4, 0, 3));
+  com_variant holder = Make(VT_ARRAY | VT_I4, [&](VARIANT& v) { v.parray = array.get(); });
+  ASSERT_EQ(S_OK, SafeArrayLock(array.get()));
+  EXPECT_EQ(DISP_E_ARRAYISLOCKED, VariantClear(holder.get()));
+  EXPECT_EQ(VT_EMPTY, holder.vt());
+  EXPECT_EQ(S_OK, SafeArrayUnlock(array.get()));
 }
 
 TEST(Variant, CopyIndFollowsReferencesIntoOwnedValues) {
-  BSTR text = SysAllocString(OLESTR("target"));
+  const comown::com_bstr text(SysAllocString(OLESTR("target")));
+  BSTR target = text.get();
   VARIANT reference;
   reference.vt = VT_BYREF | VT_BSTR;
-  reference.pbstrVal = &text;
-  TestVariant copy;
-  ASSERT_EQ(VariantCopyInd(&copy, &reference), S_OK);
-  EXPECT_EQ(copy->vt, VT_BSTR);
-  EXPECT_NE(copy->bstrVal, text);
-  EXPECT_EQ(Ascii(copy->bstrVal), "target");
-  SysFreeString(text);
+  reference.pbstrVal = &target;
+  com_variant copy;
+  ASSERT_EQ(S_OK, VariantCopyInd(copy.get(), &reference));
+  EXPECT_NE(text.get(), copy.get()->bstrVal);
+  EXPECT_EQ("BSTR:target", Describe(copy));
 
-  TestVariant inner;
-  SetI4(&inner, 9);
+  com_variant inner = I4(9);
   VARIANT throughVariant;
   throughVariant.vt = VT_BYREF | VT_VARIANT;
-  throughVariant.pvarVal = &inner;
-  ASSERT_EQ(VariantCopyInd(&copy, &throughVariant), S_OK);
-  EXPECT_EQ(copy->vt, VT_I4);
-  EXPECT_EQ(copy->lVal, 9);
+  throughVariant.pvarVal = inner.get();
+  ASSERT_EQ(S_OK, VariantCopyInd(copy.get(), &throughVariant));
+  EXPECT_EQ("I4:9", Describe(copy));
 }

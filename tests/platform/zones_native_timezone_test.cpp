@@ -9,27 +9,6 @@
 
 namespace {
 
-// Switches TZ for one test and puts the previous value back afterwards.
-class ZoneSwitch : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const char* previous = std::getenv("TZ");
-    hadZone_ = previous != nullptr;
-    if (hadZone_) previous_ = previous;
-  }
-  void TearDown() override {
-    if (hadZone_)
-      setenv("TZ", previous_.c_str(), 1);
-    else
-      unsetenv("TZ");
-  }
-  static void Use(const char* zone) { setenv("TZ", zone, 1); }
-
- private:
-  bool hadZone_ = false;
-  std::string previous_;
-};
-
 int LocalHour(WORD year, WORD month, WORD day, WORD hour) {
   SYSTEMTIME utc = {};
   utc.wYear = year;
@@ -41,69 +20,47 @@ int LocalHour(WORD year, WORD month, WORD day, WORD hour) {
   return local.wHour;
 }
 
-void ExpectRule(const SYSTEMTIME& rule, WORD month, WORD occurrence, WORD hour) {
-  EXPECT_EQ(rule.wMonth, month);
-  EXPECT_EQ(rule.wDayOfWeek, 0);
-  EXPECT_EQ(rule.wDay, occurrence);
-  EXPECT_EQ(rule.wHour, hour);
+// "dst|none bias/daylight bias daylight m/d/h standard m/d/h" (rules on Sundays).
+std::string Describe(const TIME_ZONE_INFORMATION& zone, DWORD id) {
+  auto rule = [](const SYSTEMTIME& r) {
+    return std::to_string(r.wMonth) + "/" + std::to_string(r.wDay) + "/" + std::to_string(r.wHour) +
+           (r.wDayOfWeek == 0 ? "" : " not Sunday");
+  };
+  return std::string(id == TIME_ZONE_ID_UNKNOWN ? "none " : "dst ") + std::to_string(zone.Bias) + "/" + std::to_string(zone.DaylightBias) + " daylight " +
+         rule(zone.DaylightDate) + " standard " + rule(zone.StandardDate);
 }
 
 }  // namespace
 
-TEST_F(ZoneSwitch, SydneyIsInDaylightTimeInJanuary) {
-  Use("Australia/Sydney");
-  TIME_ZONE_INFORMATION zone;
-  EXPECT_NE(GetTimeZoneInformation(&zone), TIME_ZONE_ID_UNKNOWN);
-  EXPECT_EQ(zone.Bias, -600);
-  EXPECT_EQ(zone.DaylightBias, -60);
-  ExpectRule(zone.DaylightDate, 10, 1, 2);
-  ExpectRule(zone.StandardDate, 4, 1, 3);
-  EXPECT_EQ(LocalHour(2024, 1, 15, 0), 11);
-  EXPECT_EQ(LocalHour(2024, 7, 15, 0), 10);
-}
-
-TEST_F(ZoneSwitch, NewYorkUsesTheSecondAndFirstSundays) {
-  Use("America/New_York");
-  TIME_ZONE_INFORMATION zone;
-  GetTimeZoneInformation(&zone);
-  EXPECT_EQ(zone.Bias, 300);
-  ExpectRule(zone.DaylightDate, 3, 2, 2);
-  ExpectRule(zone.StandardDate, 11, 1, 2);
-  EXPECT_EQ(LocalHour(2024, 1, 15, 12), 7);
-  EXPECT_EQ(LocalHour(2024, 7, 15, 12), 8);
-  EXPECT_EQ(LocalHour(1899, 12, 30, 18), 13);
-}
-
-TEST_F(ZoneSwitch, ZonesWithoutDaylightTimeHaveNoRules) {
-  Use("UTC");
-  TIME_ZONE_INFORMATION zone;
-  EXPECT_EQ(GetTimeZoneInformation(&zone), static_cast<DWORD>(TIME_ZONE_ID_UNKNOWN));
-  EXPECT_EQ(zone.Bias, 0);
-  EXPECT_EQ(zone.DaylightDate.wMonth, 0);
-  EXPECT_EQ(LocalHour(2024, 7, 15, 12), 12);
-  Use("Asia/Kolkata");
-  EXPECT_EQ(GetTimeZoneInformation(&zone), static_cast<DWORD>(TIME_ZONE_ID_UNKNOWN));
-  EXPECT_EQ(zone.Bias, -330);
-}
-
-TEST_F(ZoneSwitch, WinterTimeMarkedAsTheExceptionStillReadsAsStandardTime) {
-  // Dublin's zone data calls winter the exception; Windows calls it standard time.
-  Use("Europe/Dublin");
-  TIME_ZONE_INFORMATION zone;
-  GetTimeZoneInformation(&zone);
-  EXPECT_EQ(zone.Bias, 0);
-  EXPECT_EQ(zone.DaylightBias, -60);
-  ExpectRule(zone.DaylightDate, 3, 5, 1);
-  EXPECT_EQ(LocalHour(2024, 1, 15, 12), 12);
-  EXPECT_EQ(LocalHour(2024, 7, 15, 12), 13);
-}
-
-TEST_F(ZoneSwitch, EachCallSeesTheCurrentZone) {
-  Use("Europe/Paris");
-  EXPECT_EQ(LocalHour(2024, 1, 15, 12), 13);
-  Use("America/New_York");
-  EXPECT_EQ(LocalHour(2024, 1, 15, 12), 7);
+TEST(ZoneSwitch, EachCallSeesTheZoneTzNamesThen) {
+  const char* previous = std::getenv("TZ");
+  const std::string saved = previous != nullptr ? previous : "";
+  const struct {
+    const char* zone;
+    const char* rules;
+    int january_noon;   // local hour at 12:00 UTC on 15 January and 15 July 2024
+    int july_noon;
+  } cases[] = {
+      {"Australia/Sydney", "dst -600/-60 daylight 10/1/2 standard 4/1/3", 23, 22},
+      {"America/New_York", "dst 300/-60 daylight 3/2/2 standard 11/1/2", 7, 8},
+      // Dublin's zone data calls winter the exception; Windows calls it standard time.
+      {"Europe/Dublin", "dst 0/-60 daylight 3/5/1 standard 10/5/2", 12, 13},
+      {"UTC", "none 0/0 daylight 0/0/0 standard 0/0/0", 12, 12},
+      {"Asia/Kolkata", "none -330/0 daylight 0/0/0 standard 0/0/0", 17, 17},
+      {"Europe/Paris", "dst -60/-60 daylight 3/5/2 standard 10/5/3", 13, 14},
+  };
+  for (const auto& c : cases) {
+    setenv("TZ", c.zone, 1);
+    TIME_ZONE_INFORMATION zone;
+    const DWORD id = GetTimeZoneInformation(&zone);
+    EXPECT_EQ(c.rules, Describe(zone, id)) << c.zone;
+    EXPECT_EQ(c.january_noon, LocalHour(2024, 1, 15, 12)) << c.zone;
+    EXPECT_EQ(c.july_noon, LocalHour(2024, 7, 15, 12)) << c.zone;
+  }
+  setenv("TZ", "America/New_York", 1);
+  EXPECT_EQ(13, LocalHour(1899, 12, 30, 18));  // today's rules for any year
   unsetenv("TZ");  // the system zone
   TIME_ZONE_INFORMATION zone;
-  EXPECT_NE(GetTimeZoneInformation(&zone), TIME_ZONE_ID_INVALID);
+  EXPECT_NE(TIME_ZONE_ID_INVALID, GetTimeZoneInformation(&zone));
+  if (previous != nullptr) setenv("TZ", saved.c_str(), 1);
 }
