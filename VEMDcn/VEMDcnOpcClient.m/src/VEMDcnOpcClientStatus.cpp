@@ -50,7 +50,7 @@ long VEMDcnOpcClient::GetServerStatus(QARUnicodeString& statusText, QARUnicodeSt
 QARUnicodeString VEMDcnOpcClient::_GetServerState(OPCSERVERSTATE state) {
   static const char* const kStateKeys[] = {"VEMOPCINF01", "VEMOPCINF02", "VEMOPCINF03", "VEMOPCINF04",
                                            "VEMOPCINF05"};
-  const int index = static_cast<int>(state) - 1;
-  if (index < 0 || index >= 5) return QARUnicodeString();
-  return vemdcn::CatalogText(kStateKeys[index]);
+  const DWORD value = state;  // any 32-bit value: servers send what they like
+  if (value < OPC_STATUS_RUNNING || value > OPC_STATUS_TEST) return QARUnicodeString();
+  return vemdcn::CatalogText(kStateKeys[value - OPC_STATUS_RUNNING]);
 }
