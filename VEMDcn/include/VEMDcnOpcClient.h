@@ -8,6 +8,8 @@
 
 #include <objbase.h>
 
+#include <memory>
+
 #include "QARHashDicVEMDcnOpcItem.h"
 #include "QARListPtrVEMDcnOpcGroup.h"
 #include "QARListVal.h"
@@ -15,6 +17,7 @@
 #include "QARUnicodeString.h"
 #include "VEMDcnExport.h"
 #include "VEMDcnOpcError.h"
+#include "comown.h"
 #include "opcda.h"
 
 class VEMDcnOpcItemTreeNode;
@@ -67,7 +70,19 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
  private:
   friend class VEMDcnOpcClientInspector;  // read-only view for the library's tests
 
-  struct ServerListComponent;
+  // The server's interfaces, the groups defined on it and the asynchronous
+  // subscription, as one value that gives all of it back when it goes.
+  struct Connection;
+
+  // Views of the connection: null, empty or 0 while there is none.
+  IOPCServer* _pOPCServer() const;
+  IOPCCommon* _pOPCCommon() const;
+  IOPCBrowseServerAddressSpace* _pBrowseAddressSpace() const;
+  IOPCItemProperties* _pItemProperties() const;
+  const QARListPtrVEMDcnOpcGroup& _Groups() const;
+  VEMDcnOpcDataCallback* _pDataCallback() const;
+  IConnectionPoint* _pConnectionPoint() const;
+  unsigned int _AdviseCookie() const;
 
   void _Init();
   long _InitializeCOMLibrary();
@@ -77,7 +92,7 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   long _CreateLocalOrRemoteServer(const QARUnicodeString& hostName, const GUID& clsid, MULTI_QI* multiQI,
                                   int count);
   long _DispatchInterfaces();
-  long _ActivateServerList(IOPCServerList** serverList);
+  long _ActivateServerList(comown::com_ptr<IOPCServerList>& serverList);
   QARUnicodeString _GetServerState(OPCSERVERSTATE state);
   VEMDcnOpcError* _GetError(long hr, QARUnicodeString context, IUnknown* object);
   void _ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error);
@@ -98,26 +113,19 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   long _AsyncInterfaceInit(VEMDcnOpcGroup* group);
   long _AsyncInterfaceEnd();
 
-  IOPCServer* _pOPCServer;
-  IOPCCommon* _pOPCCommon;
-  IOPCBrowseServerAddressSpace* _pBrowseAddressSpace;
-  IOPCItemProperties* _pItemProperties;
+  std::unique_ptr<Connection> _Connection;
   MULTI_QI _MultiQI[4];
   QARUnicodeString _HostName;
   QARUnicodeString _ServerName;
   unsigned int _ErrorId;
   QARRawCollVARTYPE _SupportedDataTypes;
-  QARListPtrVEMDcnOpcGroup _Groups;
   float _PercentDeadband;
   unsigned int _UpdateRate;
   unsigned char _Started;
   unsigned char _ComInitialized;
   unsigned char _TraceOn;
   unsigned int _NextClientHandle;
-  IGlobalInterfaceTable* _pGIT;
-  VEMDcnOpcDataCallback* _pDataCallback;
-  IConnectionPoint* _pConnectionPoint;
-  unsigned int _AdviseCookie;
+  comown::com_ptr<IGlobalInterfaceTable> _pGIT;
   unsigned char _BrowseAvailable;
   unsigned int _BrowseBranchCount;
 

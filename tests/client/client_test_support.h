@@ -13,6 +13,7 @@
 #include "QARError.h"
 #include "QARSysLog.h"
 #include "VEMDcnOpcClient.h"
+#include "VEMDcnOpcClientConnection.h"
 #include "VEMDcnOpcError.h"
 #include "opcsim/simulator.h"
 
@@ -24,10 +25,10 @@ class VEMDcnOpcClientInspector {
   bool ComInitialized() const { return c._ComInitialized != 0; }
   bool TraceOn() const { return c._TraceOn != 0; }
   bool BrowseAvailable() const { return c._BrowseAvailable != 0; }
-  bool HasServer() const { return c._pOPCServer != nullptr; }
-  bool HasCommon() const { return c._pOPCCommon != nullptr; }
-  bool HasBrowse() const { return c._pBrowseAddressSpace != nullptr; }
-  bool HasItemProperties() const { return c._pItemProperties != nullptr; }
+  bool HasServer() const { return c._pOPCServer() != nullptr; }
+  bool HasCommon() const { return c._pOPCCommon() != nullptr; }
+  bool HasBrowse() const { return c._pBrowseAddressSpace() != nullptr; }
+  bool HasItemProperties() const { return c._pItemProperties() != nullptr; }
   bool HasGIT() const { return c._pGIT != nullptr; }
   unsigned int ErrorId() const { return c._ErrorId; }
   unsigned int NextClientHandle() const { return c._NextClientHandle; }
@@ -35,7 +36,7 @@ class VEMDcnOpcClientInspector {
   float PercentDeadband() const { return c._PercentDeadband; }
   const QARUnicodeString& HostName() const { return c._HostName; }
   int SupportedTypeCount() const { return c._SupportedDataTypes.Size(); }
-  int GroupCount() const { return c._Groups.Size(); }
+  int GroupCount() const { return c._Groups().Size(); }
   const MULTI_QI& MultiQI(int i) const { return c._MultiQI[i]; }
   static ULONGLONG TicksPerMicrosecond() { return VEMDcnOpcClient::_TicksPerMicrosecond; }
 
@@ -50,6 +51,20 @@ class VEMDcnOpcClientInspector {
     c._LogDuration(prefix, start, count, format);
   }
   QARUnicodeString ServerState(OPCSERVERSTATE state) { return c._GetServerState(state); }
+
+  // A group made on the connected server and handed to the client's
+  // connection, as a definition does; its server handle.
+  OPCHANDLE AddGroup(const char* name) {
+    auto group = std::make_unique<VEMDcnOpcGroup>();
+    group->_Name = name;
+    DWORD revised = 0;
+    EXPECT_EQ(S_OK, c._pOPCServer()->AddGroup(comown::to_wide(name).c_str(), TRUE, 100, 0, nullptr, nullptr, 0,
+                                              &group->_hServerGroup, &revised, IID_IUnknown,
+                                              group->_pGroupUnknown.put()));
+    const OPCHANDLE handle = group->_hServerGroup;
+    c._Connection->AddGroup(std::move(group));
+    return handle;
+  }
 
  private:
   VEMDcnOpcClient& c;

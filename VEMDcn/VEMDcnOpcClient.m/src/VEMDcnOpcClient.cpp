@@ -1,14 +1,14 @@
 // The client object: construction, start, stop and reset of a connection.
 #include "VEMDcnOpcClient.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "QAREnvironment.h"
 #include "QARMsgCatalog.h"
+#include "VEMDcnOpcClientConnection.h"
 #include "VEMDcnOpcClientInternal.h"
-#include "VEMDcnOpcGroup.h"
 
 using vemdcn::ErrorSlot;
 
@@ -30,40 +30,27 @@ namespace {
 
 // The trace switch is read once, at construction: "yes" exactly.
 bool TraceRequested() {
-  char* value = nullptr;
-  if (FAILED(QARGetEnvValue("VEMDcnOpcClientLog", &value)) || value == nullptr) return false;
-  const bool on = std::strcmp(value, "yes") == 0;
-  delete[] value;
-  return on;
-}
-
-template <typename Interface>
-void ReleaseAndClear(Interface*& pointer) {
-  if (pointer != nullptr) {
-    pointer->Release();
-    pointer = nullptr;
-  }
+  char* raw = nullptr;
+  const HRESULT hr = QARGetEnvValue("VEMDcnOpcClientLog", &raw);
+  const std::unique_ptr<char[]> value(raw);  // the framework allocates it with new[]
+  return SUCCEEDED(hr) && value != nullptr && std::strcmp(value.get(), "yes") == 0;
 }
 
 // The error that wraps a failed activation or dispatch: only when the inner
 // error is one of ours; the inner error is then no longer the last error.
 VEMDcnOpcError* WrapInnerError(long hr, const char* key, const QARUnicodeString* serverName) {
-  QARError* inner = QARError::QARGetLastError(hr, nullptr);
-  if (inner == nullptr) return nullptr;
-  VEMDcnOpcError* wrapped = nullptr;
-  if (inner->IsAKindOf("VEMDcnOpcError")) {
-    wrapped = new (std::nothrow) VEMDcnOpcError(key, VEMDCN_CATALOG);
-    if (wrapped != nullptr) {
-      const QARUnicodeString innerMessage = inner->GetNLSMessage();
-      if (serverName != nullptr)
-        wrapped->SetNLSParameters(2, serverName, &innerMessage);
-      else
-        wrapped->SetNLSParameters(1, &innerMessage);
-    }
-    QARError::QARCleanLastError();
+  const comown::com_ptr<QARError> inner(QARError::QARGetLastError(hr, nullptr), comown::attach);
+  if (!inner || !inner->IsAKindOf("VEMDcnOpcError")) return nullptr;
+  comown::com_ptr<VEMDcnOpcError> wrapped(new (std::nothrow) VEMDcnOpcError(key, VEMDCN_CATALOG), comown::attach);
+  if (wrapped) {
+    const QARUnicodeString innerMessage = inner->GetNLSMessage();
+    if (serverName != nullptr)
+      wrapped->SetNLSParameters(2, serverName, &innerMessage);
+    else
+      wrapped->SetNLSParameters(1, &innerMessage);
   }
-  inner->Release();
-  return wrapped;
+  QARError::QARCleanLastError();
+  return wrapped.detach();
 }
 
 }  // namespace
@@ -72,11 +59,7 @@ QARUnicodeString VEMDcnOpcClient::_TraceText;
 ULONGLONG VEMDcnOpcClient::_TicksPerMicrosecond = 0;
 
 VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
-    : _pOPCServer(nullptr),
-      _pOPCCommon(nullptr),
-      _pBrowseAddressSpace(nullptr),
-      _pItemProperties(nullptr),
-      _MultiQI(),
+    : _MultiQI(),
       _ErrorId(1),
       _PercentDeadband(0.0f),
       _UpdateRate(0),
@@ -84,10 +67,6 @@ VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
       _ComInitialized(false),
       _TraceOn(false),
       _NextClientHandle(1),
-      _pGIT(nullptr),
-      _pDataCallback(nullptr),
-      _pConnectionPoint(nullptr),
-      _AdviseCookie(0),
       _BrowseAvailable(true),
       _BrowseBranchCount(0) {
   if (TraceRequested()) {
@@ -101,12 +80,11 @@ VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
   }
   _Init();
 
-  _pGIT = nullptr;
   if (useGlobalInterfaceTable) {
     const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&_pGIT));
+                                        IID_IGlobalInterfaceTable, _pGIT.put_void());
     if (FAILED(hr)) {
-      _pGIT = nullptr;
+      _pGIT.reset();
       VEMDcnOpcError* error = _GetError(hr, "CoCreateInstance(CLSID_StdGlobalInterfaceTable)", nullptr);
       if (error != nullptr) error->Throw(VEMDCN_CLIENT_SOURCE, __LINE__, nullptr);
     }
@@ -115,8 +93,6 @@ VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
 
 VEMDcnOpcClient::~VEMDcnOpcClient() noexcept(false) {
   const long hr = OpcStop();
-  // A table that no Started stop released goes with the client.
-  ReleaseAndClear(_pGIT);
   if (FAILED(hr)) {
     VEMDcnOpcError* error = _GetError(hr, "OpcStop", nullptr);
     if (error != nullptr) error->Throw(VEMDCN_CLIENT_SOURCE, __LINE__, nullptr);
@@ -129,10 +105,6 @@ VEMDcnOpcClient::~VEMDcnOpcClient() noexcept(false) {
 }
 
 void VEMDcnOpcClient::_Init() {
-  _pOPCServer = nullptr;
-  _pOPCCommon = nullptr;
-  _pBrowseAddressSpace = nullptr;
-  _pItemProperties = nullptr;
   _InitializeMultiQIarray(true);
   _ErrorId = 1;
   _SupportedDataTypes.RemoveAll(QARCollec::MemoryHandling(1));
@@ -142,9 +114,6 @@ void VEMDcnOpcClient::_Init() {
   _Started = false;
   _ComInitialized = false;
   _NextClientHandle = 1;
-  _pDataCallback = nullptr;
-  _pConnectionPoint = nullptr;
-  _AdviseCookie = 0;
   _BrowseAvailable = true;
 }
 
@@ -160,6 +129,11 @@ long VEMDcnOpcClient::GetOpcSrvName(QARUnicodeString& serverName) {
 
 long VEMDcnOpcClient::OpcStart(const QARUnicodeString& serverName, const QARUnicodeString& hostName,
                                unsigned int updateRate, float percentDeadband) {
+  // A client holds one connection: an earlier one goes back to its server first.
+  if (_Connection) {
+    _Connection.reset();
+    _Started = false;
+  }
   _ServerName = serverName;
   _HostName = hostName;
   _UpdateRate = updateRate;
@@ -194,42 +168,18 @@ long VEMDcnOpcClient::OpcStart(const QARUnicodeString& serverName, const QARUnic
 }
 
 long VEMDcnOpcClient::OpcStop() {
-  long result = S_OK;
   ErrorSlot error;
+  long result = S_OK;
   if (_Started) {
-    ReleaseAndClear(_pOPCCommon);
-    ReleaseAndClear(_pBrowseAddressSpace);
-    ReleaseAndClear(_pItemProperties);
-
-    if (_pOPCServer == nullptr) {
+    if (_pOPCServer() == nullptr) {
       QARSysLogError(vemdcn::kInvalidNullInputPointer);
       result = E_POINTER;
     } else {
-      while (_Groups.Size() > 0) {
-        VEMDcnOpcGroup* group = _Groups[1];
-        if (group != nullptr) {
-          if (_pGIT != nullptr) {
-            if (group->_SyncIOCookie != 0) {
-              result = _pGIT->RevokeInterfaceFromGlobal(group->_SyncIOCookie);
-              if (FAILED(result)) error.reset(_GetError(result, "RevokeInterfaceFromGlobal", nullptr));
-            }
-            if (group->_AsyncIO2Cookie != 0) {
-              result = _pGIT->RevokeInterfaceFromGlobal(group->_AsyncIO2Cookie);
-              if (FAILED(result)) error.reset(_GetError(result, "RevokeInterfaceFromGlobal", nullptr));
-              result = _AsyncInterfaceEnd();
-            }
-          }
-          if (group->_Name == "VEM_APP_INPUTS") result = _AsyncInterfaceEnd();
-          const HRESULT removed = _pOPCServer->RemoveGroup(group->_hServerGroup, TRUE);
-          if (FAILED(removed)) error.reset(_GetError(removed, "RemoveGroup", nullptr));
-        }
-        _Groups.RemovePosition(1);
-        delete group;
-      }
-      ReleaseAndClear(_pGIT);
-      _Groups.RemoveAll(QARCollec::MemoryHandling(1));
+      result = _Connection->RemoveGroups(
+          [&](HRESULT failed, const char* context) { error.reset(_GetError(failed, context, nullptr)); });
+      _pGIT.reset();
     }
-    ReleaseAndClear(_pOPCServer);
+    _Connection.reset();
   }
   // Every CoInitializeEx this client made is balanced here, also the one of a
   // start that failed before it reached the server.

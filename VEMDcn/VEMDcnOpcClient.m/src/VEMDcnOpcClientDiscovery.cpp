@@ -1,27 +1,23 @@
 // Discovery: the ProgIDs of the OPC DA 2.0 servers a host offers.
-#include "ComPtr.h"
 #include "VEMDcnOpcClient.h"
 #include "VEMDcnOpcClientInternal.h"
 
-using vemdcn::com_ptr;
 using vemdcn::ErrorSlot;
-using vemdcn::task_mem;
 
 long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) {
   if (serverList == nullptr) {
     QARSysLogError(vemdcn::kInvalidNullInputPointer);
     return E_POINTER;
   }
-  IOPCServerList* rawList = nullptr;
-  long hr = _ActivateServerList(&rawList);
-  com_ptr<IOPCServerList> component = com_ptr<IOPCServerList>::adopt(rawList);
+  comown::com_ptr<IOPCServerList> component;
+  long hr = _ActivateServerList(component);
   if (FAILED(hr)) return hr;
   _Started = true;
   if (!component) return hr;
 
   ErrorSlot error;
   CATID category = CATID_OPCDAServer20;
-  com_ptr<IEnumGUID> classes;
+  comown::com_ptr<IEnumGUID> classes;
   hr = component->EnumClassesOfCategories(1, &category, 0, nullptr, classes.put());
   if (FAILED(hr) || !classes) {
     error.reset(_GetError(hr, "IOPCServerList::EnumClassesOfCategories", nullptr));
@@ -41,14 +37,14 @@ long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) 
     return error.Return(hr, __LINE__);
   }
   while (fetched > 0) {
-    task_mem<OLECHAR> progID;
-    task_mem<OLECHAR> userType;
+    comown::task_string progID;
+    comown::task_string userType;
     const HRESULT details = component->GetClassDetails(clsid, progID.put(), userType.put());
     if (SUCCEEDED(details)) {
       if (*serverList == nullptr) *serverList = new QARListValQARUnicodeString();
       (*serverList)->Append(QARUnicodeString(progID.get()));
     } else {
-      task_mem<OLECHAR> registered;
+      comown::task_string registered;
       QARUnicodeString context("IOPCServerList::GetClassDetails");
       if (SUCCEEDED(ProgIDFromCLSID(clsid, registered.put())) && registered)
         context = QARUnicodeString("IOPCServerList::GetClassDetails(") + QARUnicodeString(registered.get()) +

@@ -7,6 +7,7 @@
 #include "QARUnicodeString.h"
 #include "VEMDcnOpcClient.h"
 #include "VEMDcnOpcError.h"
+#include "comown.h"
 
 #define VEMDCN_CLIENT_SOURCE "VEMDcn/VEMDcnOpcClient.m/src/VEMDcnOpcClient"
 #define VEMDCN_CATALOG "VEMDcnOpcClient"
@@ -19,6 +20,7 @@ extern const WCHAR kClientName[];                   // given to every server
 
 // The reporting convention: with an error object, the code under which the
 // framework keeps it as the thread's last error; without one, the bare code.
+// Takes over the error's reference.
 inline long ReturnError(VEMDcnOpcError* error, long hr, int line) {
   if (error == nullptr) return hr;
   return QARError::GetReturn(2, error, nullptr, VEMDCN_CLIENT_SOURCE, line);
@@ -27,26 +29,17 @@ inline long ReturnError(VEMDcnOpcError* error, long hr, int line) {
 // Keeps the last error built by an operation; earlier ones are released.
 class ErrorSlot {
  public:
-  ErrorSlot() = default;
-  ErrorSlot(const ErrorSlot&) = delete;
-  ErrorSlot& operator=(const ErrorSlot&) = delete;
-  ~ErrorSlot() { reset(nullptr); }
-  void reset(VEMDcnOpcError* error) {
-    if (_error != nullptr) _error->Release();
-    _error = error;
-  }
-  VEMDcnOpcError* get() const { return _error; }
-  VEMDcnOpcError** slot() { return &_error; }
-  bool has() const { return _error != nullptr; }
+  // Takes over the reference that _GetError handed out (null: no error).
+  void reset(VEMDcnOpcError* error) noexcept { _error.attach(error); }
+  VEMDcnOpcError* get() const noexcept { return _error.get(); }
+  // For _ConcatenateErrors, which replaces the error it is given.
+  VEMDcnOpcError* release() noexcept { return _error.detach(); }
+  bool has() const noexcept { return static_cast<bool>(_error); }
   // Hands the error to the reporting convention.
-  long Return(long hr, int line) {
-    VEMDcnOpcError* error = _error;
-    _error = nullptr;
-    return ReturnError(error, hr, line);
-  }
+  long Return(long hr, int line) { return ReturnError(_error.detach(), hr, line); }
 
  private:
-  VEMDcnOpcError* _error = nullptr;
+  comown::com_ptr<VEMDcnOpcError> _error;
 };
 
 // A catalogue text without parameters, as every fixed text of the client is built.

@@ -1,0 +1,71 @@
+// What a connection holds goes back to the server, whichever way it ends.
+#include <string>
+
+#include "client_test_support.h"
+
+using namespace clienttest;
+
+namespace {
+
+const char* const kProgId = "OpcSim.DAServer.1";
+
+class ConnectionTest : public ClientTest {};
+
+// The query for IOPCServer that follows the server's creation fails, or
+// answers success without a pointer. Wine asks the class factory for
+// IOPCServer and never again, so there the rule does not fire and the start
+// succeeds; either way nothing of the server outlives the stop.
+TEST_F(ConnectionTest, StartWithoutIOPCServerFailsAndKeepsNothing) {
+  for (const opcsim::Fault& answer : {opcsim::Fault::Fail("IUnknown::QueryInterface", E_NOINTERFACE),
+                                      opcsim::Fault::NullOut("IUnknown::QueryInterface")}) {
+    int fired = 0;
+    opcsim::Simulator sim;
+    sim.Faults().Add(opcsim::Fault(answer).When([&](const opcsim::Call& call) {
+      const bool hit = call.Arg("object") == "server" && call.Arg("iid") == "IOPCServer" &&
+                       sim.Calls().Last("IClassFactory::CreateInstance").returned;
+      fired += hit ? 1 : 0;
+      return hit;
+    }));
+    {
+      VEMDcnOpcClient client;
+      VEMDcnOpcClientInspector view(client);
+      const long hr = client.OpcStart(kProgId, "", 100, 0.0f);
+      const ReportedError error = Reported(hr);
+      if (fired > 0) {
+        EXPECT_TRUE(FAILED(hr));
+        ASSERT_TRUE(error.present);
+        EXPECT_EQ("VEMOPCERR14", error.key);
+        EXPECT_NE(std::string::npos, error.parameters[0].find("Failed to query IOPCServer"));
+        EXPECT_FALSE(view.Started());
+      } else {
+        EXPECT_EQ(S_OK, hr);
+      }
+      EXPECT_EQ(S_OK, client.OpcStop());
+      EXPECT_EQ(0, opcsim::LiveObjects());
+    }
+    EXPECT_EQ(0, opcsim::LiveObjects());
+  }
+}
+
+TEST_F(ConnectionTest, GroupsGoBackInListOrderWhenStoppedOrStartedAgain) {
+  opcsim::Simulator sim;
+  VEMDcnOpcClient client;
+  VEMDcnOpcClientInspector view(client);
+  for (const bool startAgain : {false, true}) {
+    ASSERT_EQ(S_OK, client.OpcStart(kProgId, "", 100, 0.0f));
+    const OPCHANDLE first = view.AddGroup("first");
+    const OPCHANDLE second = view.AddGroup("second");
+    sim.Calls().Clear();
+    ASSERT_EQ(S_OK, startAgain ? client.OpcStart(kProgId, "", 100, 0.0f) : client.OpcStop());
+    const auto removed = sim.Calls().Of("IOPCServer::RemoveGroup");
+    ASSERT_EQ(2u, removed.size()) << startAgain;
+    EXPECT_EQ(std::to_string(first), removed[0].Arg("handle"));
+    EXPECT_EQ(std::to_string(second), removed[1].Arg("handle"));
+    EXPECT_EQ(startAgain ? 1 : 0, opcsim::LiveObjects()) << startAgain;  // the new connection only
+    EXPECT_EQ(0, view.GroupCount());
+  }
+  EXPECT_EQ(S_OK, client.OpcStop());
+  EXPECT_EQ(0, opcsim::LiveObjects());
+}
+
+}  // namespace
