@@ -1,4 +1,6 @@
 // Failure translation: what an error object says about a failed call.
+#include <functional>
+
 #include "QARApplicationFrame.h"
 #include "QARCOMErrors.h"
 #include "QARMsgCatalog.h"
@@ -132,6 +134,28 @@ TEST_F(ErrorTranslationTest, ApplicationNameBecomesTheSourceContext) {
   VEMDcnOpcError* error = view.GetError(E_FAIL, "x");
   EXPECT_STREQ("", error->GetSourceContext() ? error->GetSourceContext() : "");
   error->Release();
+}
+
+// A failure returned without an error object: the host must not find the
+// error of an earlier operation under its code.
+TEST_F(ErrorTranslationTest, AFailureWithoutAnErrorNeverHandsBackAnEarlierOne) {
+  opcsim::Simulator sim;
+  VEMDcnOpcClient client;
+  GUID clsid = GUID_NULL;
+  const std::function<long()> operations[] = {
+      [&] { return client.GetOpcServerCLSID(nullptr, clsid); },
+      [&] {  // a contradicting entry fails the dispatch without an error object
+        sim.Faults().Add(opcsim::Fault::NullOut("IUnknown::QueryInterface").When([](const opcsim::Call& call) {
+          return call.Arg("object") == "server" && call.Arg("iid") == "IOPCCommon";
+        }));
+        return client.OpcStart("OpcSim.DAServer.1", "", 100, 0.0f);
+      }};
+  for (const auto& operation : operations) {
+    ASSERT_EQ(E_FAIL, client.OpcStart("No.Such.Server", "", 100, 0.0f));  // its error is kept for E_FAIL
+    EXPECT_EQ(E_FAIL, operation());
+    EXPECT_FALSE(Reported(E_FAIL).present);
+    client.OpcStop();
+  }
 }
 
 }  // namespace

@@ -118,76 +118,84 @@ void VEMDcnOpcClient::_Init() {
 }
 
 long VEMDcnOpcClient::SetHostName(const QARUnicodeString& hostName) {
-  _HostName = hostName;
-  return S_OK;
+  return vemdcn::Guarded([&]() -> long {
+    _HostName = hostName;
+    return S_OK;
+  });
 }
 
 long VEMDcnOpcClient::GetOpcSrvName(QARUnicodeString& serverName) {
-  serverName = _ServerName;
-  return S_OK;
+  return vemdcn::Guarded([&]() -> long {
+    serverName = _ServerName;
+    return S_OK;
+  });
 }
 
 long VEMDcnOpcClient::OpcStart(const QARUnicodeString& serverName, const QARUnicodeString& hostName,
                                unsigned int updateRate, float percentDeadband) {
-  // A client holds one connection: an earlier one goes back to its server first.
-  if (_Connection) {
-    _Connection.reset();
-    _Started = false;
-  }
-  _ServerName = serverName;
-  _HostName = hostName;
-  _UpdateRate = updateRate;
-  _PercentDeadband = percentDeadband;
+  return vemdcn::Guarded([&]() -> long {
+    // A client holds one connection: an earlier one goes back to its server first.
+    if (_Connection) {
+      _Connection.reset();
+      _Started = false;
+    }
+    _ServerName = serverName;
+    _HostName = hostName;
+    _UpdateRate = updateRate;
+    _PercentDeadband = percentDeadband;
 
-  if (!_ComInitialized) {
-    const long hr = _InitializeCOMLibrary();
-    if (FAILED(hr)) return hr;
-  }
+    if (!_ComInitialized) {
+      const long hr = _InitializeCOMLibrary();
+      if (FAILED(hr)) return hr;
+    }
 
-  ErrorSlot error;
-  std::vector<WCHAR> progID(static_cast<size_t>(_ServerName.GetLengthInChar()) + 1);
-  _ServerName.ConvertToWChar(progID.data());
-  GUID clsid = GUID_NULL;
-  long hr = GetOpcServerCLSID(reinterpret_cast<unsigned short*>(progID.data()), clsid);
-  if (FAILED(hr)) {
-    const QARUnicodeString message =
-        QARMsgCatalog::BuildMessage(VEMDCN_CATALOG, "VEMOPCERR00", &_ServerName, 1, QARUnicodeString());
-    error.reset(_GetError(hr, message, nullptr));
+    ErrorSlot error;
+    std::vector<WCHAR> progID(static_cast<size_t>(_ServerName.GetLengthInChar()) + 1);
+    _ServerName.ConvertToWChar(progID.data());
+    GUID clsid = GUID_NULL;
+    long hr = GetOpcServerCLSID(reinterpret_cast<unsigned short*>(progID.data()), clsid);
+    if (FAILED(hr)) {
+      const QARUnicodeString message =
+          QARMsgCatalog::BuildMessage(VEMDCN_CATALOG, "VEMOPCERR00", &_ServerName, 1, QARUnicodeString());
+      error.reset(_GetError(hr, message, nullptr));
+      return error.Return(hr, __LINE__);
+    }
+
+    hr = _CreateLocalOrRemoteServer(_HostName, clsid, _MultiQI, 4);
+    if (FAILED(hr)) {
+      error.reset(WrapInnerError(hr, "VEMOPCERR13", &_ServerName));
+      return error.Return(hr, __LINE__);
+    }
+
+    hr = _DispatchInterfaces();
+    if (FAILED(hr)) error.reset(WrapInnerError(hr, "VEMOPCERR14", nullptr));
     return error.Return(hr, __LINE__);
-  }
-
-  hr = _CreateLocalOrRemoteServer(_HostName, clsid, _MultiQI, 4);
-  if (FAILED(hr)) {
-    error.reset(WrapInnerError(hr, "VEMOPCERR13", &_ServerName));
-    return error.Return(hr, __LINE__);
-  }
-
-  hr = _DispatchInterfaces();
-  if (FAILED(hr)) error.reset(WrapInnerError(hr, "VEMOPCERR14", nullptr));
-  return error.Return(hr, __LINE__);
+  });
 }
 
 long VEMDcnOpcClient::OpcStop() {
-  ErrorSlot error;
-  long result = S_OK;
-  if (_Started) {
-    if (_pOPCServer() == nullptr) {
-      QARSysLogError(vemdcn::kInvalidNullInputPointer);
-      result = E_POINTER;
-    } else {
-      result = _Connection->RemoveGroups(
-          [&](HRESULT failed, const char* context) { error.reset(_GetError(failed, context, nullptr)); });
-      _pGIT.reset();
+  return vemdcn::Guarded([&]() -> long {
+    ErrorSlot error;
+    long result = S_OK;
+    if (_Started) {
+      if (_pOPCServer() == nullptr) {
+        QARSysLogError(vemdcn::kInvalidNullInputPointer);
+        result = E_POINTER;
+      } else {
+        result = _Connection->RemoveGroups(
+            [&](HRESULT failed, const char* context) { error.reset(_GetError(failed, context, nullptr)); });
+        _pGIT.reset();
+      }
+      _Connection.reset();
     }
-    _Connection.reset();
-  }
-  // Every CoInitializeEx this client made is balanced here, also the one of a
-  // start that failed before it reached the server.
-  if (_ComInitialized) {
-    _ComInitialized = false;
-    CoUninitialize();
-  }
-  _Started = false;
-  _Init();
-  return error.Return(result, __LINE__);
+    // Every CoInitializeEx this client made is balanced here, also the one of a
+    // start that failed before it reached the server.
+    if (_ComInitialized) {
+      _ComInitialized = false;
+      CoUninitialize();
+    }
+    _Started = false;
+    _Init();
+    return error.Return(result, __LINE__);
+  });
 }

@@ -177,13 +177,15 @@ long VEMDcnOpcClient::_ActivateServerList(comown::com_ptr<IOPCServerList>& serve
 }
 
 long VEMDcnOpcClient::GetOpcServerCLSID(unsigned short* progID, GUID& clsid) {
-  if (progID == nullptr) return E_FAIL;
-  comown::com_ptr<IOPCServerList> serverList;
-  const long activated = _ActivateServerList(serverList);
-  if (FAILED(activated) || !serverList) return activated;
+  return vemdcn::Guarded([&]() -> long {
+    if (progID == nullptr) return E_FAIL;
+    comown::com_ptr<IOPCServerList> serverList;
+    const long activated = _ActivateServerList(serverList);
+    if (FAILED(activated) || !serverList) return activated;
 
-  GUID found = GUID_NULL;
-  const HRESULT hr = serverList->CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progID), &found);
-  if (SUCCEEDED(hr)) clsid = found;
-  return hr;
+    GUID found = GUID_NULL;
+    const HRESULT hr = serverList->CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progID), &found);
+    if (SUCCEEDED(hr)) clsid = found;
+    return hr;
+  });
 }

@@ -5,59 +5,61 @@
 using vemdcn::ErrorSlot;
 
 long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) {
-  if (serverList == nullptr) {
-    QARSysLogError(vemdcn::kInvalidNullInputPointer);
-    return E_POINTER;
-  }
-  comown::com_ptr<IOPCServerList> component;
-  long hr = _ActivateServerList(component);
-  if (FAILED(hr)) return hr;
-  _Started = true;
-  if (!component) return hr;
-
-  ErrorSlot error;
-  CATID category = CATID_OPCDAServer20;
-  comown::com_ptr<IEnumGUID> classes;
-  hr = component->EnumClassesOfCategories(1, &category, 0, nullptr, classes.put());
-  if (FAILED(hr) || !classes) {
-    error.reset(_GetError(hr, "IOPCServerList::EnumClassesOfCategories", nullptr));
-    return error.Return(hr, __LINE__);
-  }
-  hr = classes->Reset();
-  if (FAILED(hr)) {
-    error.reset(_GetError(hr, "IEnumGUID::Reset", nullptr));
-    return error.Return(hr, __LINE__);
-  }
-
-  GUID clsid;
-  ULONG fetched = 0;
-  hr = classes->Next(1, &clsid, &fetched);
-  if (FAILED(hr)) {
-    error.reset(_GetError(hr, "IEnumGUID::Next", nullptr));
-    return error.Return(hr, __LINE__);
-  }
-  while (fetched > 0) {
-    comown::task_string progID;
-    comown::task_string userType;
-    const HRESULT details = component->GetClassDetails(clsid, progID.put(), userType.put());
-    if (SUCCEEDED(details)) {
-      if (*serverList == nullptr) *serverList = new QARListValQARUnicodeString();
-      (*serverList)->Append(QARUnicodeString(progID.get()));
-    } else {
-      comown::task_string registered;
-      QARUnicodeString context("IOPCServerList::GetClassDetails");
-      if (SUCCEEDED(ProgIDFromCLSID(clsid, registered.put())) && registered)
-        context = QARUnicodeString("IOPCServerList::GetClassDetails(") + QARUnicodeString(registered.get()) +
-                  QARUnicodeString(")");
-      error.reset(_GetError(details, context, nullptr));
+  return vemdcn::Guarded([&]() -> long {
+    if (serverList == nullptr) {
+      QARSysLogError(vemdcn::kInvalidNullInputPointer);
+      return E_POINTER;
     }
-    fetched = 0;
+    comown::com_ptr<IOPCServerList> component;
+    long hr = _ActivateServerList(component);
+    if (FAILED(hr)) return hr;
+    _Started = true;
+    if (!component) return hr;
+
+    ErrorSlot error;
+    CATID category = CATID_OPCDAServer20;
+    comown::com_ptr<IEnumGUID> classes;
+    hr = component->EnumClassesOfCategories(1, &category, 0, nullptr, classes.put());
+    if (FAILED(hr) || !classes) {
+      error.reset(_GetError(hr, "IOPCServerList::EnumClassesOfCategories", nullptr));
+      return error.Return(hr, __LINE__);
+    }
+    hr = classes->Reset();
+    if (FAILED(hr)) {
+      error.reset(_GetError(hr, "IEnumGUID::Reset", nullptr));
+      return error.Return(hr, __LINE__);
+    }
+
+    GUID clsid;
+    ULONG fetched = 0;
     hr = classes->Next(1, &clsid, &fetched);
     if (FAILED(hr)) {
       error.reset(_GetError(hr, "IEnumGUID::Next", nullptr));
-      break;
+      return error.Return(hr, __LINE__);
     }
-    if (hr == S_FALSE) hr = S_OK;
-  }
-  return error.Return(hr, __LINE__);
+    while (fetched > 0) {
+      comown::task_string progID;
+      comown::task_string userType;
+      const HRESULT details = component->GetClassDetails(clsid, progID.put(), userType.put());
+      if (SUCCEEDED(details)) {
+        if (*serverList == nullptr) *serverList = new QARListValQARUnicodeString();
+        (*serverList)->Append(QARUnicodeString(progID.get()));
+      } else {
+        comown::task_string registered;
+        QARUnicodeString context("IOPCServerList::GetClassDetails");
+        if (SUCCEEDED(ProgIDFromCLSID(clsid, registered.put())) && registered)
+          context = QARUnicodeString("IOPCServerList::GetClassDetails(") + QARUnicodeString(registered.get()) +
+                    QARUnicodeString(")");
+        error.reset(_GetError(details, context, nullptr));
+      }
+      fetched = 0;
+      hr = classes->Next(1, &clsid, &fetched);
+      if (FAILED(hr)) {
+        error.reset(_GetError(hr, "IEnumGUID::Next", nullptr));
+        break;
+      }
+      if (hr == S_FALSE) hr = S_OK;
+    }
+    return error.Return(hr, __LINE__);
+  });
 }

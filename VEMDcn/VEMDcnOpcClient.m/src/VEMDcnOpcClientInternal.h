@@ -1,6 +1,10 @@
 // What the client's sources share: the source path every error names, the
-// reporting convention and the small helpers around it.
+// reporting convention, the frame of every exported operation and the small
+// helpers around them.
 #pragma once
+
+#include <new>
+#include <type_traits>
 
 #include "QARError.h"
 #include "QARSysLog.h"
@@ -47,5 +51,54 @@ QARUnicodeString CatalogText(const char* key);
 
 // Internal consistency fault.
 void AssertionFailed(int line);
+
+// --- The frame of every exported operation ----------------------------------
+//
+// Every exported operation of the client runs its body through Guarded:
+//
+//   long VEMDcnOpcClient::BrowseToRoot() {
+//     return vemdcn::Guarded([&]() -> long { ... });
+//   }
+//
+// On entry the thread's last error is cleaned, so that a failure returned
+// without an error object never lets the host find an older error under its
+// code. Only the outermost operation cleans: OpcStart calling
+// GetOpcServerCLSID must not lose an error it has already built. On exit no
+// exception crosses the boundary: std::bad_alloc from a container or a string
+// becomes E_OUTOFMEMORY with the "Invalid NULL pointer" log line (an empty or
+// zero result where the operation returns no HRESULT).
+
+enum class LastError {
+  Clean,  // an operation that returns a result: it starts from no last error
+  Keep    // the destructor: it returns nothing and must not lose the host's error
+};
+
+// Marks an exported operation running on this thread.
+class OperationScope {
+ public:
+  explicit OperationScope(LastError entry) noexcept;
+  ~OperationScope();
+  OperationScope(const OperationScope&) = delete;
+  OperationScope& operator=(const OperationScope&) = delete;
+};
+
+// The "Invalid NULL pointer" line of an allocation failure (itself allowed to fail).
+void LogOutOfMemory() noexcept;
+
+template <class Body>
+auto Guarded(Body&& body, LastError entry = LastError::Clean) noexcept -> decltype(body()) {
+  using Result = decltype(body());
+  OperationScope scope(entry);
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    LogOutOfMemory();
+    if constexpr (std::is_same_v<Result, long>) {
+      return E_OUTOFMEMORY;
+    } else if constexpr (!std::is_void_v<Result>) {
+      return Result();
+    }
+  }
+}
 
 }  // namespace vemdcn
