@@ -26,9 +26,9 @@ class VEMDcnOpcDataCallback;
 class VEMDCN_EXPORT VEMDcnOpcClient {
  public:
   explicit VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable = false);
-  // Stops the client; a failed stop is thrown through the framework (QARError::Throw),
-  // which raises it only inside a QARXHContext and never while the stack unwinds.
-  virtual ~VEMDcnOpcClient() noexcept(false);
+  // Stops the client. It never raises, whoever owns the client: a failed stop
+  // is logged as an unhandled error and kept as the thread's last error.
+  virtual ~VEMDcnOpcClient();
 
   VEMDcnOpcClient(const VEMDcnOpcClient&) = delete;
   VEMDcnOpcClient& operator=(const VEMDcnOpcClient&) = delete;

@@ -91,17 +91,24 @@ VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
   }
 }
 
-VEMDcnOpcClient::~VEMDcnOpcClient() noexcept(false) {
-  const long hr = OpcStop();
-  if (FAILED(hr)) {
-    VEMDcnOpcError* error = _GetError(hr, "OpcStop", nullptr);
-    if (error != nullptr) error->Throw(VEMDCN_CLIENT_SOURCE, __LINE__, nullptr);
-  }
-  if (_TraceOn) {
-    _TraceText = "\t\tVEMDcnOpcClient -> OPC Client deleted";
-    _LogTrace(_TraceText);
-    _TraceOn = false;
-  }
+VEMDcnOpcClient::~VEMDcnOpcClient() {
+  // Whatever owns the client, its destruction must not end the process: a
+  // failed stop is reported where the host can find it, never raised. The
+  // host's last error stays unless there is something to report.
+  vemdcn::Guarded(
+      [this] {
+        const long hr = OpcStop();
+        if (FAILED(hr)) {
+          VEMDcnOpcError* error = _GetError(hr, "OpcStop", nullptr);
+          if (error != nullptr) error->ReportUnhandled(VEMDCN_CLIENT_SOURCE, __LINE__);
+        }
+        if (_TraceOn) {
+          _TraceText = "\t\tVEMDcnOpcClient -> OPC Client deleted";
+          _LogTrace(_TraceText);
+          _TraceOn = false;
+        }
+      },
+      vemdcn::LastError::Keep);
 }
 
 void VEMDcnOpcClient::_Init() {
