@@ -97,6 +97,8 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   VEMDcnOpcError* _GetError(long hr, QARUnicodeString context, IUnknown* object);
   void _ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error);
   long _LogTrace(QARUnicodeString& line) const;
+  long _TraceLine(const char* line) const;
+  static void _MeasureTicksPerMicrosecond();
   void _LogDuration(const char* prefix, LONGLONG startTicks, unsigned int count, const char* countFormat) const;
   void _InitSupportedDataType();
   unsigned char MatchPattern(const unsigned short* string, const unsigned short* pattern, unsigned char caseSensitive);
@@ -129,7 +131,7 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   unsigned char _BrowseAvailable;
   unsigned int _BrowseBranchCount;
 
-  // Shared by every client of the process, without a lock.
+  // Shared by every client of the process, under the trace lock.
   static QARUnicodeString _TraceText;
   static ULONGLONG _TicksPerMicrosecond;
 };

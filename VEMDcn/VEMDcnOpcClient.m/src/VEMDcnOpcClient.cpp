@@ -69,14 +69,9 @@ VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
       _NextClientHandle(1),
       _BrowseAvailable(true),
       _BrowseBranchCount(0) {
-  if (TraceRequested()) {
-    _TraceText = "\t\tVEMDcnOpcClient -> OPC Client created";
-    if (SUCCEEDED(_LogTrace(_TraceText))) {
-      _TraceOn = true;
-      LARGE_INTEGER frequency;
-      QueryPerformanceFrequency(&frequency);
-      _TicksPerMicrosecond = static_cast<ULONGLONG>(frequency.QuadPart) / 1000000u;
-    }
+  if (TraceRequested() && SUCCEEDED(_TraceLine("\t\tVEMDcnOpcClient -> OPC Client created"))) {
+    _TraceOn = true;
+    _MeasureTicksPerMicrosecond();
   }
   _Init();
 
@@ -103,8 +98,7 @@ VEMDcnOpcClient::~VEMDcnOpcClient() {
           if (error != nullptr) error->ReportUnhandled(VEMDCN_CLIENT_SOURCE, __LINE__);
         }
         if (_TraceOn) {
-          _TraceText = "\t\tVEMDcnOpcClient -> OPC Client deleted";
-          _LogTrace(_TraceText);
+          _TraceLine("\t\tVEMDcnOpcClient -> OPC Client deleted");
           _TraceOn = false;
         }
       },
