@@ -125,6 +125,7 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   unsigned int _UpdateRate;
   unsigned char _Started;
   unsigned char _ComInitialized;
+  DWORD _ComThreadId;  // the thread whose CoInitializeEx _ComInitialized records
   unsigned char _TraceOn;
   unsigned int _NextClientHandle;
   comown::com_ptr<IGlobalInterfaceTable> _pGIT;

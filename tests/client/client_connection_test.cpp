@@ -1,5 +1,7 @@
-// What a connection holds goes back to the server, whichever way it ends.
+// What a connection holds goes back to the server, whichever way it ends, and
+// only the thread that started a client takes it apart.
 #include <string>
+#include <thread>
 
 #include "client_test_support.h"
 
@@ -66,6 +68,34 @@ TEST_F(ConnectionTest, GroupsGoBackInListOrderWhenStoppedOrStartedAgain) {
   }
   EXPECT_EQ(S_OK, client.OpcStop());
   EXPECT_EQ(0, opcsim::LiveObjects());
+}
+
+TEST_F(ConnectionTest, StopOnAnotherThreadLeavesComAndTheConnectionToTheStartingThread) {
+  opcsim::Simulator sim;
+  VEMDcnOpcClient client;
+  VEMDcnOpcClientInspector view(client);
+  ASSERT_EQ(S_OK, client.OpcStart(kProgId, "", 100, 0.0f));
+  long hr = S_OK;
+  ReportedError error;
+  HRESULT stillInCom = E_FAIL;
+  std::thread([&] {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    hr = client.OpcStop();
+    error = Reported(hr);
+    stillInCom = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CoUninitialize();
+    CoUninitialize();
+  }).join();
+  EXPECT_EQ(RPC_E_WRONG_THREAD, hr);
+  ASSERT_TRUE(error.present);
+  EXPECT_EQ("OpcStop: called on another thread than OpcStart", error.parameters[2]);
+  EXPECT_EQ(S_FALSE, stillInCom);  // that thread's own apartment is intact
+  EXPECT_TRUE(view.Started() && view.ComInitialized() && view.HasServer());
+
+  EXPECT_EQ(S_OK, client.OpcStop());
+  EXPECT_EQ(0, opcsim::LiveObjects());
+  EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));  // the fixture's apartment only
+  CoUninitialize();
 }
 
 }  // namespace

@@ -65,6 +65,7 @@ VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
       _UpdateRate(0),
       _Started(false),
       _ComInitialized(false),
+      _ComThreadId(0),
       _TraceOn(false),
       _NextClientHandle(1),
       _BrowseAvailable(true),
@@ -177,6 +178,16 @@ long VEMDcnOpcClient::OpcStart(const QARUnicodeString& serverName, const QARUnic
 long VEMDcnOpcClient::OpcStop() {
   return vemdcn::Guarded([&]() -> long {
     ErrorSlot error;
+    if (_ComInitialized && GetCurrentThreadId() != _ComThreadId) {
+      // The apartment and every interface of the connection belong to the
+      // thread that started the client: uninitialising COM here would end
+      // this thread's own set-up, and releasing proxies from another
+      // apartment is not allowed. All of it is left for the starting thread.
+      error.reset(_GetError(RPC_E_WRONG_THREAD, "OpcStop: called on another thread than OpcStart", nullptr));
+      if (error.has()) error.get()->SetReturnCode(RPC_E_WRONG_THREAD);
+      return error.Return(RPC_E_WRONG_THREAD, __LINE__);
+    }
+
     long result = S_OK;
     if (_Started) {
       if (_pOPCServer() == nullptr) {

@@ -49,6 +49,7 @@ long VEMDcnOpcClient::_InitializeCOMLibrary() {
     return vemdcn::ReturnError(_GetError(hr, "CoInitializeEx(COINIT_APARTMENTTHREADED)", nullptr), hr, __LINE__);
   }
   _ComInitialized = true;
+  _ComThreadId = GetCurrentThreadId();
   return hr;
 }
 
