@@ -114,4 +114,21 @@ TEST_F(DiscoveryTest, HostWithoutTheComponentFailsAtActivation) {
   client.OpcStop();
 }
 
+TEST_F(DiscoveryTest, AnEnumerationThatNeverEndsIsCutShort) {
+  opcsim::Options options;
+  options.enumeratorsNeverEnd = true;  // the last class again and again
+  opcsim::Simulator sim(options);
+  sim.Calls().Enable(false);
+  VEMDcnOpcClient client;
+  QARListValQARUnicodeString* list = nullptr;
+  const long hr = client.GetOpcServerList(&list);
+  std::unique_ptr<QARListValQARUnicodeString> owned(list);
+  const ReportedError error = Reported(hr);
+  ASSERT_TRUE(error.present);
+  EXPECT_EQ(0u, error.parameters[2].rfind("IEnumGUID::Next: ", 0)) << error.parameters[2];
+  ASSERT_NE(nullptr, list);
+  EXPECT_LE(list->Size(), 100000);
+  client.OpcStop();
+}
+
 }  // namespace

@@ -4,6 +4,20 @@
 
 using vemdcn::ErrorSlot;
 
+namespace {
+
+// No host offers this many servers: an enumeration still going after so many
+// classes never ends (a server answering S_OK with its last class forever).
+const unsigned int kMostServerClasses = 100000;
+
+QARUnicodeString EndlessEnumerationContext() {
+  QARUnicodeString count;
+  count.BuildFromNum(kMostServerClasses, "%u");
+  return QARUnicodeString("IEnumGUID::Next: no end after ") + count + QARUnicodeString(" classes");
+}
+
+}  // namespace
+
 long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) {
   return vemdcn::Guarded([&]() -> long {
     if (serverList == nullptr) {
@@ -37,7 +51,12 @@ long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) 
       error.reset(_GetError(hr, "IEnumGUID::Next", nullptr));
       return error.Return(hr, __LINE__);
     }
-    while (fetched > 0) {
+    for (unsigned int walked = 0; fetched > 0; ++walked) {
+      if (walked == kMostServerClasses) {
+        hr = E_FAIL;
+        error.reset(_GetError(hr, EndlessEnumerationContext(), nullptr));
+        break;
+      }
       comown::task_string progID;
       comown::task_string userType;
       const HRESULT details = component->GetClassDetails(clsid, progID.put(), userType.put());
