@@ -90,7 +90,10 @@ VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
 VEMDcnOpcClient::~VEMDcnOpcClient() {
   // Whatever owns the client, its destruction must not end the process: a
   // failed stop is reported where the host can find it, never raised. The
-  // host's last error stays unless there is something to report.
+  // host's last error stays unless there is something to report. A client
+  // destroyed on another thread than its start still drops its connection
+  // with its members, since no later stop can; the starting thread's COM
+  // start-up then stays unbalanced.
   vemdcn::Guarded(
       [this] {
         const long hr = OpcStop();
@@ -198,8 +201,8 @@ long VEMDcnOpcClient::OpcStop() {
             [&](HRESULT failed, const char* context) { error.reset(_GetError(failed, context, nullptr)); });
         _pGIT.reset();
       }
-      _Connection.reset();
     }
+    _Connection.reset();  // also what a start cut short (out of memory) left
     // Every CoInitializeEx this client made is balanced here, also the one of a
     // start that failed before it reached the server.
     if (_ComInitialized) {

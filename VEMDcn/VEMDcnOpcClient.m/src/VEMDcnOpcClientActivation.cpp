@@ -113,6 +113,7 @@ long VEMDcnOpcClient::_DispatchInterfaces() {
   server.Check(__LINE__);
   if (server.Usable()) {
     connection.server = std::move(server.pointer);
+    _Started = true;  // from here on, whatever cuts the dispatch short
   } else {
     // Also a success without a pointer: the start must not look successful
     // when no server is connected.

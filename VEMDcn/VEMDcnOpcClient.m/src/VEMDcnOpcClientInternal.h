@@ -63,10 +63,12 @@ void AssertionFailed(int line);
 // On entry the thread's last error is cleaned, so that a failure returned
 // without an error object never lets the host find an older error under its
 // code. Only the outermost operation cleans: OpcStart calling
-// GetOpcServerCLSID must not lose an error it has already built. On exit no
-// exception crosses the boundary: std::bad_alloc from a container or a string
-// becomes E_OUTOFMEMORY with the "Invalid NULL pointer" log line (an empty or
-// zero result where the operation returns no HRESULT).
+// GetOpcServerCLSID must not lose an error it has already built. On exit
+// std::bad_alloc from a container or a string becomes E_OUTOFMEMORY with the
+// "Invalid NULL pointer" log line (an empty or zero result where the
+// operation returns no HRESULT). The one exception that passes is a framework
+// error raised on purpose (QARError::Throw, which raises only inside a
+// QARXHContext of the host).
 
 enum class LastError {
   Clean,  // an operation that returns a result: it starts from no last error
@@ -86,7 +88,7 @@ class OperationScope {
 void LogOutOfMemory() noexcept;
 
 template <class Body>
-auto Guarded(Body&& body, LastError entry = LastError::Clean) noexcept -> decltype(body()) {
+auto Guarded(Body&& body, LastError entry = LastError::Clean) -> decltype(body()) {
   using Result = decltype(body());
   OperationScope scope(entry);
   try {
