@@ -13,9 +13,9 @@ namespace {
 // A node as the walk makes it: the walk holds the one reference until it
 // hands the node to its parent. Null when it cannot be allocated.
 comown::com_ptr<VEMDcnOpcItemTreeNode> NewNode(const WCHAR* name, const WCHAR* tag, unsigned char isLeaf) {
-  const QARUnicodeString empty;
   return comown::com_ptr<VEMDcnOpcItemTreeNode>(
-      new VEMDcnOpcItemTreeNode(QARUnicodeString(name), QARUnicodeString(tag), empty, empty, isLeaf),
+      new VEMDcnOpcItemTreeNode(QARUnicodeString(name), QARUnicodeString(tag), QARUnicodeString(), QARUnicodeString(),
+                                isLeaf),
       comown::attach);
 }
 
