@@ -56,10 +56,9 @@ void VEMDcnOpcItemTreeNode::SetDirection(const QARUnicodeString& iDirection) { _
 QARListValQARBaseUnknown_var VEMDcnOpcItemTreeNode::GetChildren() const { return _Children; }
 
 void VEMDcnOpcItemTreeNode::AddChild(VEMDcnOpcItemTreeNode* iChild) {
-  // The temporary handle's reference is dropped on return; the list keeps one
-  // of its own, so the node gains exactly one reference on the child.
-  QARBaseUnknown_var child(iChild);
-  _Children.Append(child);
+  // The handle's one reference moves into the list: the node gains exactly
+  // one reference on the child.
+  _Children.Append(QARBaseUnknown_var(iChild));
   _IsLeaf = 0;
 }
 
