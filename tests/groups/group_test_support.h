@@ -63,7 +63,8 @@ class GroupTest : public ClientTest {
   long Define(const Definition& d, unsigned long& handle) {
     std::vector<comown::wide_string> texts;
     for (const std::string& id : d.ids) texts.push_back(comown::to_wide(id));
-    std::vector<const unsigned short*> ids;
+    std::vector<const unsigned short*> ids(1);  // never null, also for no items
+    ids.resize(0);
     for (const auto& text : texts) ids.push_back(Text16(text));
     std::vector<VARIANT> types(d.ids.size());
     for (size_t i = 0; i < types.size(); ++i) types[i].vt = i < d.types.size() ? d.types[i] : VARTYPE(VT_EMPTY);
