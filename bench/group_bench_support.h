@@ -64,7 +64,7 @@ struct Bench {
 
   std::unique_ptr<opcsim::Simulator> sim;
   std::unique_ptr<VEMDcnOpcClient> client;
-  Values values;  // one value a item, in its canonical type: what the writes send
+  Values values;  // one value per item, in its canonical type: what the writes send
   unsigned long handle = 0;
   long result = E_FAIL;
 };

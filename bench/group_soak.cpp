@@ -5,6 +5,9 @@
 // growth or on a failed call.
 //
 //   group_soak [cycles]
+//
+// Run it from the release build: a sanitizer keeps freed memory aside, which
+// the resident set shows as growth.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
