@@ -1,12 +1,10 @@
-// The trace lines of reads and writes: one per call, with the count sent.
+// The trace lines of reads and writes: one a call, with the count sent.
 #include <cstdlib>
 #include <regex>
 
 #include "group_test_support.h"
 
 using namespace grouptest;
-using opcsim::Fault;
-namespace variant = opcsim::variant;
 
 namespace {
 
@@ -20,11 +18,11 @@ void SetTrace(const char* value) {
 
 class GroupTraceTest : public GroupTest {
  protected:
-  // The group lines since the last call, as "<operation> <count>".
-  std::vector<std::string> Timed() {
+  // The duration lines since the last call, as "<interface> <operation> <count>".
+  Ids Timed() {
     static const std::regex line(
-        R"(^[0-9.]+ [0-9:]+,[0-9]+\t\t\t\tVEMDcnOpcClient -> (OPCSyncIO read|OPCSyncIO write|OPCAsyncIO2 write) method duration [0-9]+ \xC2\xB5s for ([0-9]+) items$)");
-    std::vector<std::string> timed;
+        R"(^[0-9.]+ [0-9:]+,[0-9]+\t\t\t\tVEMDcnOpcClient -> (OPC\w+ \w+) method duration [0-9]+ \xC2\xB5s for ([0-9]+) items$)");
+    Ids timed;
     std::smatch match;
     for (const std::string& text : log.Lines())
       if (std::regex_match(text, match, line)) timed.push_back(match[1].str() + " " + match[2].str());
