@@ -57,6 +57,11 @@ class VEMDcnOpcClientInspector {
     c._LogDuration(prefix, start, count, format);
   }
 
+  // Groups and the subscription of the asynchronous one.
+  const VEMDcnOpcGroup* Group(int position) const { return c._Groups()[position]; }
+  bool Subscribed() const { return c._pDataCallback() != nullptr || c._pConnectionPoint() != nullptr; }
+  long AsyncInterfaceEnd() { return c._AsyncInterfaceEnd(); }
+
   // A group made on the connected server and handed to the client's
   // connection, as a definition does; its server handle.
   OPCHANDLE AddGroup(const char* name) {
