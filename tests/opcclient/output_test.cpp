@@ -57,7 +57,7 @@ TEST(RecordStream, WritesEachRecordAsItComes) {
     const char* written;
   } cases[] = {
       {Format::Table, "Read  A.Long.Tag\n----  ----------\n1     x\n2     y\n"},
-      {Format::Json, "{\"A.Long.Tag\":\"x\",\"read\":1}\n{\"A.Long.Tag\":\"y\",\"read\":2}\n"},
+      {Format::Json, "{\"read\":1,\"A.Long.Tag\":\"x\"}\n{\"read\":2,\"A.Long.Tag\":\"y\"}\n"},
       {Format::Csv, "Read,A.Long.Tag\r\n1,x\r\n2,y\r\n"},
   };
   for (const auto& c : cases) {

@@ -15,7 +15,12 @@ namespace {
 
 const char kGroupName[] = "opcclient read";
 
-std::string ValueText(const comown::com_variant& value) { return Utf8(VEMDcnOpcItem::Variant2String(*value)); }
+// The item model ends every list of values with a blank: dropped here.
+std::string ValueText(const comown::com_variant& value) {
+  std::string text = Utf8(VEMDcnOpcItem::Variant2String(*value));
+  if ((value.vt() & VT_ARRAY) && !text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
 std::string TypeText(const comown::com_variant& value) { return Utf8(VEMDcnOpcItem::GetOpcType(value.vt())); }
 
 // One read of the whole group; the values belong to the caller.

@@ -78,12 +78,18 @@ int ListServers(const ServerChoice& choice, bool simulator, Format format, Conso
   QARListValQARUnicodeString* progIds = nullptr;  // created by the client, owned here
   const long hr = client.GetOpcServerList(&progIds);
   const std::unique_ptr<QARListValQARUnicodeString> owned(progIds);
-  if (FAILED(hr)) return ReportFailure(console, "listing the servers", hr);
-  for (int i = 1; progIds != nullptr && i <= progIds->Size(); ++i)
-    listing.Add(ServerRow(client, serverList.get(), (*progIds)[i]));
-  WriteServers(listing, format, console);
-  const long stopped = client.OpcStop();
-  return FAILED(stopped) ? ReportFailure(console, "disconnecting", stopped) : kSucceeded;
+  int code = kSucceeded;
+  if (FAILED(hr)) {
+    code = ReportFailure(console, "listing the servers", hr);
+  } else {
+    for (int i = 1; progIds != nullptr && i <= progIds->Size(); ++i)
+      listing.Add(ServerRow(client, serverList.get(), (*progIds)[i]));
+    WriteServers(listing, format, console);
+  }
+  // Balances the listing's COM start-up. A client that listed servers without
+  // connecting to one stops with E_POINTER, which says nothing here.
+  client.OpcStop();
+  return code;
 }
 
 }  // namespace opcclient

@@ -32,13 +32,13 @@ void Flatten(const VEMDcnOpcItemTreeNode& node, size_t level, std::vector<Line>&
   }
 }
 
-nlohmann::json JsonNodes(const VEMDcnOpcItemTreeNode& node) {
-  nlohmann::json nodes = nlohmann::json::array();
+Json JsonNodes(const VEMDcnOpcItemTreeNode& node) {
+  Json nodes = Json::array();
   const QARListValQARBaseUnknown_var children = node.GetChildren();
   for (int i = 1; i <= children.Size(); ++i) {
     const auto* child = QARSysDynamicCast<VEMDcnOpcItemTreeNode>(children[i].GetPointer());
     if (child == nullptr) continue;
-    nlohmann::json entry = {{"name", Utf8(child->GetName())}};
+    Json entry = {{"name", Utf8(child->GetName())}};
     if (child->IsLeaf())
       entry["tag"] = Utf8(child->GetTag());
     else

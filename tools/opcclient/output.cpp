@@ -51,8 +51,8 @@ std::vector<std::string> Texts(const Row& row) {
   return texts;
 }
 
-nlohmann::json Object(const std::vector<Column>& columns, const Row& row) {
-  nlohmann::json object = nlohmann::json::object();
+Json Object(const std::vector<Column>& columns, const Row& row) {
+  Json object = Json::object();
   for (size_t i = 0; i < columns.size() && i < row.size(); ++i) object[columns[i].key] = row[i];
   return object;
 }
@@ -81,8 +81,8 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string JsonText(const nlohmann::json& value, int indent) {
-  return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+std::string JsonText(const Json& value, int indent) {
+  return value.dump(indent, ' ', false, Json::error_handler_t::replace);
 }
 
 void Listing::Write(std::ostream& out, Format format) const {
@@ -102,7 +102,7 @@ void Listing::Write(std::ostream& out, Format format) const {
       break;
     }
     case Format::Json: {
-      nlohmann::json array = nlohmann::json::array();
+      Json array = Json::array();
       for (const Row& row : rows_) array.push_back(Object(columns_, row));
       out << JsonText(array, 2) << "\n";
       break;

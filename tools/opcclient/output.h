@@ -17,8 +17,10 @@ struct Column {
   std::string key;     // JSON member name
 };
 
+// JSON objects keep their members in the order of the columns.
+using Json = nlohmann::ordered_json;
 // A cell: a string, a number, a boolean or null (an empty cell).
-using Cell = nlohmann::json;
+using Cell = Json;
 using Row = std::vector<Cell>;
 
 // The text of a cell in a table or a CSV record.
@@ -27,7 +29,7 @@ std::string CellText(const Cell& cell);
 // doubled, when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string& text);
 // JSON text that is always valid UTF-8, whatever a server's names held.
-std::string JsonText(const nlohmann::json& value, int indent = -1);
+std::string JsonText(const Json& value, int indent = -1);
 
 // Rows written once all are known: the table's columns fit their widest cell.
 // Table: a header, a rule, one line a row. JSON: an array of objects. CSV: a
