@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <iostream>
-#include <map>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -51,11 +50,15 @@ void AddServerOptions(CLI::App* command, opcclient::ServerChoice& choice) {
       ->excludes(space);
 }
 
-void AddFormatOption(CLI::App* command, Format& format) {
-  const std::map<std::string, Format> formats = {
-      {"table", Format::Table}, {"json", Format::Json}, {"csv", Format::Csv}};
-  command->add_option("--format", format, "Output: table, json or csv (RFC 4180)")
-      ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case));
+void AddFormatOption(CLI::App* command, std::string& format) {
+  command->add_option("--format", format, "Output: table (the default), json or csv (RFC 4180)")
+      ->check(CLI::IsMember({"table", "json", "csv"}, CLI::ignore_case));
+}
+
+Format FormatNamed(const std::string& name) {
+  if (CLI::detail::to_lower(name) == "json") return Format::Json;
+  if (CLI::detail::to_lower(name) == "csv") return Format::Csv;
+  return Format::Table;
 }
 
 }  // namespace
@@ -70,13 +73,13 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("opcclient ") + VEMDcnOpcClientVersion());
 
   opcclient::ServerChoice choice;
-  Format format = Format::Table;
+  std::string formatName = "table";
 
   bool simulator = false;
   CLI::App* servers = app.add_subcommand("servers", "List the OPC DA 2.0 servers a host offers");
   servers->add_option("--host", choice.host, "Host to ask (default: this machine)");
   servers->add_flag("--sim", simulator, "List the embedded simulator's servers instead");
-  AddFormatOption(servers, format);
+  AddFormatOption(servers, formatName);
 
   CLI::App* status = app.add_subcommand("status", "Show a server's vendor, version and state");
   AddServerOptions(status, choice);
@@ -87,19 +90,19 @@ int main(int argc, char** argv) {
   browse->add_option("--type", browseRequest.type, "Only items the server offers in this type (VT_R8, ..., * for any)");
   browse->add_option("--access", browseRequest.access, "Only items with these rights")
       ->check(CLI::IsMember({"Readable", "Writable", "Readable/Writable"}));
-  AddFormatOption(browse, format);
+  AddFormatOption(browse, formatName);
   AddServerOptions(browse, choice);
 
   std::string treePattern = "*";
   CLI::App* tree = app.add_subcommand("tree", "Show the address space as a tree");
   tree->add_option("pattern", treePattern, "Leaves shown: item ID pattern (default: *)");
-  AddFormatOption(tree, format);
+  AddFormatOption(tree, formatName);
   AddServerOptions(tree, choice);
 
   std::vector<std::string> validateTags;
   CLI::App* validate = app.add_subcommand("validate", "Check tags: host type, OPC type, direction");
   validate->add_option("tags", validateTags, "Item IDs")->required();
-  AddFormatOption(validate, format);
+  AddFormatOption(validate, formatName);
   AddServerOptions(validate, choice);
 
   opcclient::ReadRequest readRequest;
@@ -111,7 +114,7 @@ int main(int argc, char** argv) {
   read->add_option("--interval", readRequest.intervalMs, "Milliseconds between reads (default: 1000)")
       ->check(CLI::NonNegativeNumber)
       ->needs(repeat);
-  AddFormatOption(read, format);
+  AddFormatOption(read, formatName);
   AddServerOptions(read, choice);
 
   opcclient::WriteRequest writeRequest;
@@ -128,6 +131,7 @@ int main(int argc, char** argv) {
   }
 
   opcclient::ErrorLogFilter logFilter(verbose);
+  const Format format = FormatNamed(formatName);
   if (format == Format::Csv) WriteBinaryStandardOutput();
   // Progress would mix with the log's lines.
   opcclient::Console console{std::cout, std::cerr, StandardErrorIsTerminal() && !verbose};
