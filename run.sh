@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-NATIVE_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev)
+NATIVE_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev)
 # wine64 is the loader; wine puts wine and wineserver on the PATH.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)
 JOBS=${JOBS:-$(nproc)}
