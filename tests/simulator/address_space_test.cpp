@@ -79,7 +79,7 @@ TEST(TextFormat, ErrorsNameTheLine) {
       {"A.B R8 R\nA.B I4 RW\n", "line 2: duplicate item ID 'A.B'"},
       {"A.B I2 RW abc\n", "line 1: bad value 'abc'"},
       {"A..B BOOL R\n", "line 1: malformed item ID 'A..B'"},
-      {"A.B UI1 R quality=0x1C0\n", "line 1: bad attribute 'quality=0x1C0'"},
+      {"A.B UI1 R quality=0x10000\n", "line 1: bad attribute 'quality=0x10000'"},
       {"A.B UI1 R quality=good\n", "line 1: bad attribute 'quality=good'"},
   };
   for (const auto& c : cases) {
