@@ -3,6 +3,8 @@
 // and terminator disagree, spaces thousands of levels deep or a hundred
 // thousand items wide. The client ends with its documented result or a clear
 // error, in bounded time and memory.
+#include <cstring>
+
 #include "browse_test_support.h"
 #include "group_test_support.h"
 
