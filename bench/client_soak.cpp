@@ -5,7 +5,7 @@
 // where they were and the resident set may not grow. Prints the figures at
 // intervals; exits 1 on growth or on a failed call.
 //
-//   client_soak [seconds]        run for that long (default 20)
+//   client_soak [seconds]        run for that long (default 30)
 //   client_soak --cycles N       run N cycles
 #include <chrono>
 #include <cstdio>
@@ -102,7 +102,7 @@ int Cycle(VEMDcnOpcClient& client, const std::string& progId) {
 
 int main(int argc, char** argv) {
   long long cycles = -1;
-  double seconds = 20;
+  double seconds = 30;
   if (argc > 2 && std::strcmp(argv[1], "--cycles") == 0)
     cycles = std::atoll(argv[2]);
   else if (argc > 1)

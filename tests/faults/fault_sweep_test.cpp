@@ -112,6 +112,7 @@ std::string Unexplained(const Outcome& o, const Faulted& faulted) {
   if (SUCCEEDED(o.hr)) return "";
   if (o.error.present) {
     if (o.error.key.rfind("VEMOPC", 0) != 0 || o.error.message.empty()) return "an error without a catalogue text";
+    if (o.error.message.find("/p") != std::string::npos) return "an error text with a parameter left out";
     if (o.error.key == "VEMOPCERR02" && (o.error.parameters.size() != 4 || o.error.parameters[2].empty()))
       return "an error without a context";
     return "";
