@@ -290,7 +290,7 @@ TEST_F(Coverage, ScenariosReachEveryServerMethodTheLibraryCalls) {
       {"AddGroup", 3},        {"AddItems", 2},         {"Advise", 1},        {"BrowseOPCItemIDs", 6},
       {"CLSIDFromProgID", 1}, {"ChangeBrowsePosition", 6}, {"EnumClassesOfCategories", 1},
       {"FindConnectionPoint", 1}, {"GetClassDetails", 1}, {"GetErrorString", 1}, {"GetItemID", 3},
-      {"GetStatus", 1},       {"Next", 3},             {"QueryOrganization", 1}, {"Read", 1},
+      {"GetStatus", 1},       {"Next", 1},             {"QueryOrganization", 1}, {"Read", 1},
       {"RemoveGroup", 3},     {"Reset", 2},            {"SetClientName", 1}, {"SetEnable", 1},
       {"Unadvise", 1},        {"Write", 2}};
   for (const LibraryCall& call : kLibraryCalls) {

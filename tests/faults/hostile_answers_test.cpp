@@ -58,15 +58,11 @@ TEST_F(HostileAnswersTest, CountsPastTheArraysEndEveryWalkWithAnError) {
     if (organisation == OPC_NS_HIERARCHIAL) ExpectErrors(hr, walkError);
     EXPECT_EQ(S_OK, client->OpcStop());
   }
-  // The server list claims classes it never names: its walk meets its bound.
+  // The server list claims a class it never names after the real one.
   Start(options);
   EXPECT_EQ(S_OK, client->OpcStop());
   QARListValQARUnicodeString* servers = nullptr;
-  const long hr = client->GetOpcServerList(&servers);
-  const clienttest::ReportedError error = clienttest::Reported(hr);
-  EXPECT_EQ(E_FAIL, hr);
-  ASSERT_EQ(4u, error.parameters.size());
-  EXPECT_EQ("IEnumGUID::Next: no end after 100000 classes", error.parameters[2]);
+  ExpectErrors(client->GetOpcServerList(&servers), {"IEnumGUID::Next"});
   ASSERT_NE(nullptr, servers);
   EXPECT_EQ(1, servers->Size());
   delete servers;
