@@ -25,7 +25,7 @@ namespace {
 enum Kind { kFail, kServerCode, kSFalse, kNullOut, kEmpty, kRefuse, kKinds };
 const char* const kKindNames[kKinds] = {"E_FAIL", "server code", "S_FALSE", "null out", "empty", "refused"};
 // A code the server describes in its own words (GetErrorString).
-const HRESULT kServerSpecific = OPC_E_INVALIDCONFIGFILE;
+const HRESULT kDescribedCode = OPC_E_INVALIDCONFIGFILE;
 
 bool Named(const std::string& method, std::initializer_list<const char*> names) {
   for (const char* name : names) {
@@ -63,7 +63,7 @@ std::vector<Kind> KindsOf(const std::string& method) {
 Fault Make(Kind kind, const std::string& method, unsigned occurrence) {
   switch (kind) {
     case kFail: return Fault::Fail(method, E_FAIL).OnCall(occurrence);
-    case kServerCode: return Fault::Fail(method, kServerSpecific).OnCall(occurrence);
+    case kServerCode: return Fault::Fail(method, kDescribedCode).OnCall(occurrence);
     case kSFalse: return Fault::Answer(method, S_FALSE).OnCall(occurrence);
     case kNullOut: return Fault::NullOut(method).OnCall(occurrence);
     case kEmpty: return Fault::Empty(method).OnCall(occurrence);
@@ -262,7 +262,7 @@ TEST_F(Coverage, ScenariosReachEveryServerMethodTheLibraryCalls) {
       Session s(sweep::OptionsOf(scenario), scenario.git, log);
       scenario.prologue(s);
       s.sim.Calls().Clear();
-      if (run == 1) s.sim.Faults().Add(Fault::Fail(first, kServerSpecific).OnCall(1));
+      if (run == 1) s.sim.Faults().Add(Fault::Fail(first, kDescribedCode).OnCall(1));
       scenario.body(s);
       const std::vector<opcsim::Call> calls = s.sim.Calls().All();
       for (const opcsim::Call& call : calls) reached.insert(call.method);
