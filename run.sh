@@ -2,6 +2,8 @@
 # One entry point for newcomers and CI:
 #   ./run.sh demo            build what is needed and run the command-line client
 #   ./run.sh test [preset]   build and run the tests (default: native, then windows if available)
+#   ./run.sh soak [seconds]  start, browse, define, read, write and stop one client again and again (default
+#                            30 s); fails when memory or objects grow
 #   ./run.sh package         install the library and build the host example against it, natively;
 #                            make the Windows ZIP and run its programs and the example under Wine
 #   ./run.sh fuzz [seconds]  build the libFuzzer targets and run each on a copy of its seed corpus
@@ -220,6 +222,11 @@ case "${1:-test}" in
       fi
     fi
     ;;
+  soak)
+    install_packages "${NATIVE_PACKAGES[@]}"
+    build_preset default --target client_soak
+    ./build/default/bench/client_soak "${2:-30}"
+    ;;
   package)
     install_packages "${NATIVE_PACKAGES[@]}"
     check_guide_excerpts docs/user-guide.md
@@ -234,7 +241,7 @@ case "${1:-test}" in
     run_fuzzers "${2:-30}"
     ;;
   *)
-    echo "usage: $0 {demo|test [preset]|package|deps|fuzz [seconds]}" >&2
+    echo "usage: $0 {demo|test [preset]|soak [seconds]|package|fuzz [seconds]|deps}" >&2
     exit 2
     ;;
 esac
