@@ -1,0 +1,89 @@
+#include "xproc_test_support.h"
+
+#include <tlhelp32.h>
+
+#include "QARString.h"
+
+namespace xproc {
+
+namespace {
+
+// How long a server may take to exit once its last object went (it lingers
+// half a second for a client that comes back at once).
+constexpr DWORD kExitTimeoutMs = 10000;
+
+struct HandleTraits {
+  using pointer = HANDLE;
+  static void close(HANDLE handle) noexcept { CloseHandle(handle); }
+};
+using Handle = comown::unique_resource<HandleTraits>;
+
+}  // namespace
+
+std::vector<DWORD> ServerProcesses() {
+  std::vector<DWORD> ids;
+  Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (snapshot.get() == INVALID_HANDLE_VALUE) {
+    (void)snapshot.release();
+    return ids;
+  }
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+    if (lstrcmpiW(entry.szExeFile, L"opcsim-server.exe") == 0) ids.push_back(entry.th32ProcessID);
+  return ids;
+}
+
+bool WaitForNoServer(DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!ServerProcesses().empty()) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+QARUnicodeString Text(const std::string& utf8) {
+  QARUnicodeString text;
+  text.BuildFromUTF8(utf8.c_str());
+  return text;
+}
+
+std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
+
+ProxyRegistration::ProxyRegistration() {
+  WCHAR path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dll(path);
+  dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"opc_proxy.dll";
+  dll_ = LoadLibraryW(dll.c_str());
+}
+
+ProxyRegistration::~ProxyRegistration() {
+  Register();
+  if (dll_) FreeLibrary(dll_);
+}
+
+HRESULT ProxyRegistration::Call(const char* entry) {
+  if (!dll_) return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);
+  auto function = reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(dll_, entry)));
+  return function ? function() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+}
+
+HRESULT ProxyRegistration::Unregister() { return Call("DllUnregisterServer"); }
+HRESULT ProxyRegistration::Register() { return Call("DllRegisterServer"); }
+
+void CrossProcessTest::SetUp() {
+  // A server a previous test used must be gone: each test counts its own.
+  ASSERT_TRUE(WaitForNoServer(kExitTimeoutMs)) << "a server process of an earlier test is still running";
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  entered_ = true;
+}
+
+void CrossProcessTest::TearDown() {
+  // Whatever the test did, its client released everything: the server exits.
+  EXPECT_TRUE(WaitForNoServer(kExitTimeoutMs)) << "the server process did not exit";
+  if (entered_) CoUninitialize();
+}
+
+}  // namespace xproc

@@ -1,0 +1,58 @@
+// Shared fixture of the cross-process tests: the test program is a client in
+// a process of its own; COM starts opcsim-server.exe for it, and every OPC
+// call crosses the process boundary through the proxies of opc_proxy.dll.
+// The ctest fixtures register both in the suite's own Wine prefix.
+//
+// A new case (browsing, groups, the Global Interface Table, callbacks) is a
+// TEST_F on CrossProcessTest in a file of its concern: the fixture gives it a
+// single-threaded apartment and checks, when it ends, that the server process
+// it used has exited, i.e. that the client released everything.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "QARUnicodeString.h"
+#include "comown.h"
+
+namespace xproc {
+
+inline constexpr char kServerProgId[] = "OpcSim.DAServer.1";
+inline constexpr char kServerVendor[] = "Simulation OPC DA Server";
+
+// The running opcsim-server.exe processes of this machine (of the Wine prefix).
+std::vector<DWORD> ServerProcesses();
+// True once no opcsim-server.exe runs, false after the timeout.
+bool WaitForNoServer(DWORD timeoutMs);
+
+QARUnicodeString Text(const std::string& utf8);
+std::string Utf8(const QARUnicodeString& text);
+
+// opc_proxy.dll, beside the test program, registered and unregistered as
+// regsvr32 does it; the destructor registers it again.
+class ProxyRegistration {
+ public:
+  ProxyRegistration();
+  ~ProxyRegistration();
+  HRESULT Unregister();
+  HRESULT Register();
+
+ private:
+  HRESULT Call(const char* entry);
+  HMODULE dll_;
+};
+
+class CrossProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  bool entered_ = false;
+};
+
+}  // namespace xproc
