@@ -5,7 +5,8 @@
 //   opcclient --version                          the version of the library and the program
 //
 // Without --server the embedded simulation server is registered in this
-// process and used, so the commands work on a machine with no OPC server.
+// process and used, so the commands work on a machine with no OPC server;
+// `servers` lists the machine's own servers wherever it has a server list.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -16,6 +17,7 @@
 #include "QARSysLog.h"
 #include "VEMDcnOpcClient.h"
 #include "VEMDcnVersion.h"
+#include "comown.h"
 #include "opcsim/simulator.h"
 
 namespace {
@@ -101,6 +103,13 @@ int ShowStatus(const std::string& server, const std::string& host) {
   return FAILED(hr) ? Fail("disconnecting", hr) : 0;
 }
 
+// A server list the machine has registered (on Windows, the one a local
+// server brings); the embedded one would hide the machine's servers.
+bool MachineHasServerList() {
+  comown::task_string progId;
+  return SUCCEEDED(ProgIDFromCLSID(CLSID_OpcServerList, progId.put()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,7 +141,7 @@ int main(int argc, char** argv) {
   {
     // The embedded simulator serves whenever no server was named.
     std::unique_ptr<opcsim::Simulator> simulator;
-    if (server.empty()) {
+    if (servers->parsed() ? !MachineHasServerList() : server.empty()) {
       simulator = std::make_unique<opcsim::Simulator>();
       server = simulator->ProgId();
     }
