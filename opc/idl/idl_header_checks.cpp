@@ -3,45 +3,11 @@
 // enumerators, and the same parameter types for every method. The slot order
 // of the methods is compared by a test (tests/idl), since C++ cannot compute
 // a virtual function's slot in a constant expression.
-//
-// The generated headers declare the same names, so they are read inside a
-// namespace of their own. The system headers they include come first, so that
-// their include guards keep them outside it; the uuid declarations they make
-// for __uuidof belong to the global namespace and are left out.
 #include <cstddef>
 #include <type_traits>
 
-#include <rpc.h>
-#include <rpcndr.h>
-#include <windows.h>
-#include <ole2.h>
-#include <oaidl.h>
-#include <ocidl.h>
-#include <objidl.h>
-#include <comcat.h>
-
+#include "idl_declarations.h"
 #include "opc_layout_table.h"
-#include "opccomn.h"
-#include "opcda.h"
-
-#undef __CRT_UUID_DECL
-namespace idl {
-// Declared here first, so that the generated "typedef struct IOPCServer
-// IOPCServer" names these and not the global interfaces.
-struct IOPCShutdown;
-struct IOPCCommon;
-struct IOPCServerList;
-struct IOPCServer;
-struct IOPCBrowseServerAddressSpace;
-struct IOPCItemProperties;
-struct IOPCItemMgt;
-struct IOPCSyncIO;
-struct IOPCAsyncIO2;
-struct IOPCDataCallback;
-struct IOPCGroupStateMgt;
-struct IEnumOPCItemAttributes;
-#include "opc_da.h"
-}  // namespace idl
 
 // A type as the hand-written declarations name it: the generated structures
 // and interfaces become the global ones; enumerations become their size,
