@@ -13,13 +13,6 @@ namespace {
 using comown::com_ptr;
 using Marshaling = CrossProcessTest;
 
-com_ptr<IOPCServer> ActivateServer() {
-  com_ptr<IOPCServer> server;
-  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OpcSimDAServer, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
-                                   server.put_void()));
-  return server;
-}
-
 // Every out-string the library reads: widl's proxies once handed the client
 // null with S_OK for each of them.
 TEST_F(Marshaling, OutStringsReachTheClient) {

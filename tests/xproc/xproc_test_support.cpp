@@ -18,6 +18,14 @@ struct HandleTraits {
 };
 using Handle = comown::unique_resource<HandleTraits>;
 
+// A file beside the test program.
+std::wstring ProgramFolderFile(const wchar_t* name) {
+  WCHAR path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring file(path);
+  return file.substr(0, file.find_last_of(L"\\/") + 1) + name;
+}
+
 }  // namespace
 
 std::vector<DWORD> ServerProcesses() {
@@ -43,6 +51,27 @@ bool WaitForNoServer(DWORD timeoutMs) {
   return true;
 }
 
+comown::com_ptr<IOPCServer> ActivateServer() {
+  comown::com_ptr<IOPCServer> server;
+  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OpcSimDAServer, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
+                                   server.put_void()));
+  return server;
+}
+
+DWORD RunServerProgram(const std::wstring& arguments) {
+  std::wstring command = L"\"" + ProgramFolderFile(L"opcsim-server.exe") + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return GetLastError();
+  Handle thread(process.hThread), child(process.hProcess);
+  WaitForSingleObject(child.get(), INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(child.get(), &code);
+  return code;
+}
+
 QARUnicodeString Text(const std::string& utf8) {
   QARUnicodeString text;
   text.BuildFromUTF8(utf8.c_str());
@@ -51,13 +80,7 @@ QARUnicodeString Text(const std::string& utf8) {
 
 std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
 
-ProxyRegistration::ProxyRegistration() {
-  WCHAR path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dll(path);
-  dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"opc_proxy.dll";
-  dll_ = LoadLibraryW(dll.c_str());
-}
+ProxyRegistration::ProxyRegistration() : dll_(LoadLibraryW(ProgramFolderFile(L"opc_proxy.dll").c_str())) {}
 
 ProxyRegistration::~ProxyRegistration() {
   Register();

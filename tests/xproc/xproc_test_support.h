@@ -18,6 +18,7 @@
 
 #include "QARUnicodeString.h"
 #include "comown.h"
+#include "opcsim/simulator.h"
 
 namespace xproc {
 
@@ -28,6 +29,11 @@ inline constexpr char kServerVendor[] = "Simulation OPC DA Server";
 std::vector<DWORD> ServerProcesses();
 // True once no opcsim-server.exe runs, false after the timeout.
 bool WaitForNoServer(DWORD timeoutMs);
+
+// The server object, activated in its own process.
+comown::com_ptr<IOPCServer> ActivateServer();
+// Runs opcsim-server.exe (beside the test program) with these arguments; its exit code.
+DWORD RunServerProgram(const std::wstring& arguments);
 
 QARUnicodeString Text(const std::string& utf8);
 std::string Utf8(const QARUnicodeString& text);
