@@ -2,6 +2,7 @@
 // status, ProgID lookup and discovery through the machine's server list.
 #include <memory>
 
+#include "QARError.h"
 #include "VEMDcnOpcClient.h"
 #include "opcsim/simulator.h"
 #include "xproc_test_support.h"
