@@ -107,8 +107,15 @@ HRESULT QARError::PrintHistory() {
 }
 
 void QARError::Throw(const char* file, int line, void*) {
+  if (qar_detail::ArmedGuardCount() > 0 && std::uncaught_exceptions() == 0) {
+    if (file != nullptr) Setup(file, line);
+    throw QARException(this);
+  }
+  ReportUnhandled(file, line);
+}
+
+void QARError::ReportUnhandled(const char* file, int line) {
   if (file != nullptr) Setup(file, line);
-  if (qar_detail::ArmedGuardCount() > 0 && std::uncaught_exceptions() == 0) throw QARException(this);
   // Nobody catches here: keep the error where the host can find it.
   QARSysLogError(QARUnicodeString("Unhandled error: ") + GetMessageText());
   GetReturn(ReturnAndKeep, this, nullptr, nullptr, 0);

@@ -79,6 +79,9 @@ class VEMDCN_EXPORT QARError : public QARBaseUnknown {
   //   Unhandled error: <GetMessageText()>
   // made the thread's last error, and Throw returns.
   virtual void Throw(const char* file, int line, void* reserved);
+  // What Throw does where nobody catches, whatever the context: for code that
+  // must not raise (a destructor). Consumes the caller's reference.
+  void ReportUnhandled(const char* file, int line);
   // count, then that many const QARUnicodeString pointers (a null pointer is
   // an empty text). Only the first four are kept; E_INVALIDARG for more than
   // four or a negative count.

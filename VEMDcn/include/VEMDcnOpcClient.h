@@ -8,6 +8,8 @@
 
 #include <objbase.h>
 
+#include <memory>
+
 #include "QARHashDicVEMDcnOpcItem.h"
 #include "QARListPtrVEMDcnOpcGroup.h"
 #include "QARListVal.h"
@@ -15,6 +17,7 @@
 #include "QARUnicodeString.h"
 #include "VEMDcnExport.h"
 #include "VEMDcnOpcError.h"
+#include "comown.h"
 #include "opcda.h"
 
 class VEMDcnOpcItemTreeNode;
@@ -23,9 +26,9 @@ class VEMDcnOpcDataCallback;
 class VEMDCN_EXPORT VEMDcnOpcClient {
  public:
   explicit VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable = false);
-  // Stops the client; a failed stop is thrown through the framework (QARError::Throw),
-  // which raises it only inside a QARXHContext and never while the stack unwinds.
-  virtual ~VEMDcnOpcClient() noexcept(false);
+  // Stops the client. It never raises, whoever owns the client: a failed stop
+  // is logged as an unhandled error and kept as the thread's last error.
+  virtual ~VEMDcnOpcClient();
 
   VEMDcnOpcClient(const VEMDcnOpcClient&) = delete;
   VEMDcnOpcClient& operator=(const VEMDcnOpcClient&) = delete;
@@ -67,7 +70,19 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
  private:
   friend class VEMDcnOpcClientInspector;  // read-only view for the library's tests
 
-  struct ServerListComponent;
+  // The server's interfaces, the groups defined on it and the asynchronous
+  // subscription, as one value that gives all of it back when it goes.
+  struct Connection;
+
+  // Views of the connection: null, empty or 0 while there is none.
+  IOPCServer* _pOPCServer() const;
+  IOPCCommon* _pOPCCommon() const;
+  IOPCBrowseServerAddressSpace* _pBrowseAddressSpace() const;
+  IOPCItemProperties* _pItemProperties() const;
+  const QARListPtrVEMDcnOpcGroup& _Groups() const;
+  VEMDcnOpcDataCallback* _pDataCallback() const;
+  IConnectionPoint* _pConnectionPoint() const;
+  unsigned int _AdviseCookie() const;
 
   void _Init();
   long _InitializeCOMLibrary();
@@ -77,11 +92,13 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   long _CreateLocalOrRemoteServer(const QARUnicodeString& hostName, const GUID& clsid, MULTI_QI* multiQI,
                                   int count);
   long _DispatchInterfaces();
-  long _ActivateServerList(IOPCServerList** serverList);
+  long _ActivateServerList(comown::com_ptr<IOPCServerList>& serverList);
   QARUnicodeString _GetServerState(OPCSERVERSTATE state);
   VEMDcnOpcError* _GetError(long hr, QARUnicodeString context, IUnknown* object);
   void _ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error);
   long _LogTrace(QARUnicodeString& line) const;
+  long _TraceLine(const char* line) const;
+  static void _MeasureTicksPerMicrosecond();
   void _LogDuration(const char* prefix, LONGLONG startTicks, unsigned int count, const char* countFormat) const;
   void _InitSupportedDataType();
   unsigned char MatchPattern(const unsigned short* string, const unsigned short* pattern, unsigned char caseSensitive);
@@ -98,30 +115,24 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   long _AsyncInterfaceInit(VEMDcnOpcGroup* group);
   long _AsyncInterfaceEnd();
 
-  IOPCServer* _pOPCServer;
-  IOPCCommon* _pOPCCommon;
-  IOPCBrowseServerAddressSpace* _pBrowseAddressSpace;
-  IOPCItemProperties* _pItemProperties;
+  std::unique_ptr<Connection> _Connection;
   MULTI_QI _MultiQI[4];
   QARUnicodeString _HostName;
   QARUnicodeString _ServerName;
   unsigned int _ErrorId;
   QARRawCollVARTYPE _SupportedDataTypes;
-  QARListPtrVEMDcnOpcGroup _Groups;
   float _PercentDeadband;
   unsigned int _UpdateRate;
   unsigned char _Started;
   unsigned char _ComInitialized;
+  DWORD _ComThreadId;  // the thread whose CoInitializeEx _ComInitialized records
   unsigned char _TraceOn;
   unsigned int _NextClientHandle;
-  IGlobalInterfaceTable* _pGIT;
-  VEMDcnOpcDataCallback* _pDataCallback;
-  IConnectionPoint* _pConnectionPoint;
-  unsigned int _AdviseCookie;
+  comown::com_ptr<IGlobalInterfaceTable> _pGIT;
   unsigned char _BrowseAvailable;
   unsigned int _BrowseBranchCount;
 
-  // Shared by every client of the process, without a lock.
+  // Shared by every client of the process, under the trace lock.
   static QARUnicodeString _TraceText;
   static ULONGLONG _TicksPerMicrosecond;
 };

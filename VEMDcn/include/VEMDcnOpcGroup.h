@@ -4,8 +4,11 @@
 
 #include <objbase.h>
 
+#include <memory>
+
 #include "QARUnicodeString.h"
 #include "VEMDcnExport.h"
+#include "comown.h"
 #include "opcda.h"
 
 class VEMDCN_EXPORT VEMDcnOpcGroup {
@@ -16,12 +19,12 @@ class VEMDCN_EXPORT VEMDcnOpcGroup {
   VEMDcnOpcGroup(const VEMDcnOpcGroup&) = delete;
   VEMDcnOpcGroup& operator=(const VEMDcnOpcGroup&) = delete;
 
-  IUnknown* _pGroupUnknown;
-  IOPCSyncIO* _pSyncIO;
-  IOPCAsyncIO2* _pAsyncIO2;
-  IOPCItemMgt* _pItemMgt;
-  OPCHANDLE* _pServerHandles;
-  OPCHANDLE* _pWriteHandles;
+  comown::com_ptr<IUnknown> _pGroupUnknown;
+  comown::com_ptr<IOPCSyncIO> _pSyncIO;
+  comown::com_ptr<IOPCAsyncIO2> _pAsyncIO2;
+  comown::com_ptr<IOPCItemMgt> _pItemMgt;
+  std::unique_ptr<OPCHANDLE[]> _pServerHandles;  // _NbItems entries
+  std::unique_ptr<OPCHANDLE[]> _pWriteHandles;   // _NbItems entries, all 0 between writes
   OPCHANDLE _hServerGroup;
   unsigned int _RevisedUpdateRate;
   unsigned int _NbItems;

@@ -11,21 +11,25 @@
 
 typedef DWORD OPCHANDLE;
 
-typedef enum tagOPCDATASOURCE { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 } OPCDATASOURCE;
+// Every enumeration has a fixed 32-bit underlying type, the size the standard's
+// interfaces pass: any value a server sends is then a value of the type, also
+// one that no enumerator names (a server state of 8 is not undefined behaviour).
 
-typedef enum tagOPCBROWSETYPE { OPC_BRANCH = 1, OPC_LEAF = 2, OPC_FLAT = 3 } OPCBROWSETYPE;
+typedef enum tagOPCDATASOURCE : DWORD { OPC_DS_CACHE = 1, OPC_DS_DEVICE = 2 } OPCDATASOURCE;
 
-typedef enum tagOPCNAMESPACETYPE { OPC_NS_HIERARCHIAL = 1, OPC_NS_FLAT = 2 } OPCNAMESPACETYPE;
+typedef enum tagOPCBROWSETYPE : DWORD { OPC_BRANCH = 1, OPC_LEAF = 2, OPC_FLAT = 3 } OPCBROWSETYPE;
 
-typedef enum tagOPCBROWSEDIRECTION {
+typedef enum tagOPCNAMESPACETYPE : DWORD { OPC_NS_HIERARCHIAL = 1, OPC_NS_FLAT = 2 } OPCNAMESPACETYPE;
+
+typedef enum tagOPCBROWSEDIRECTION : DWORD {
   OPC_BROWSE_UP = 1,
   OPC_BROWSE_DOWN = 2,
   OPC_BROWSE_TO = 3
 } OPCBROWSEDIRECTION;
 
-typedef enum tagOPCEUTYPE { OPC_NOENUM = 0, OPC_ANALOG = 1, OPC_ENUMERATED = 2 } OPCEUTYPE;
+typedef enum tagOPCEUTYPE : DWORD { OPC_NOENUM = 0, OPC_ANALOG = 1, OPC_ENUMERATED = 2 } OPCEUTYPE;
 
-typedef enum tagOPCSERVERSTATE {
+typedef enum tagOPCSERVERSTATE : DWORD {
   OPC_STATUS_RUNNING = 1,
   OPC_STATUS_FAILED = 2,
   OPC_STATUS_NOCONFIG = 3,
@@ -33,7 +37,7 @@ typedef enum tagOPCSERVERSTATE {
   OPC_STATUS_TEST = 5
 } OPCSERVERSTATE;
 
-typedef enum tagOPCENUMSCOPE {
+typedef enum tagOPCENUMSCOPE : DWORD {
   OPC_ENUM_PRIVATE_CONNECTIONS = 1,
   OPC_ENUM_PUBLIC_CONNECTIONS = 2,
   OPC_ENUM_ALL_CONNECTIONS = 3,

@@ -1,18 +1,20 @@
 // Shared fixture of the client's tests: a single-threaded apartment, a
 // simulation server registered in it, the error log captured in memory, and
-// a read-only view of the client's members.
+// a view of the client's members.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "QARError.h"
 #include "QARSysLog.h"
+#include "QARTestSupport.h"
 #include "VEMDcnOpcClient.h"
+#include "VEMDcnOpcClientConnection.h"
 #include "VEMDcnOpcError.h"
 #include "opcsim/simulator.h"
 
@@ -23,11 +25,10 @@ class VEMDcnOpcClientInspector {
   bool Started() const { return c._Started != 0; }
   bool ComInitialized() const { return c._ComInitialized != 0; }
   bool TraceOn() const { return c._TraceOn != 0; }
-  bool BrowseAvailable() const { return c._BrowseAvailable != 0; }
-  bool HasServer() const { return c._pOPCServer != nullptr; }
-  bool HasCommon() const { return c._pOPCCommon != nullptr; }
-  bool HasBrowse() const { return c._pBrowseAddressSpace != nullptr; }
-  bool HasItemProperties() const { return c._pItemProperties != nullptr; }
+  bool HasServer() const { return c._pOPCServer() != nullptr; }
+  bool HasCommon() const { return c._pOPCCommon() != nullptr; }
+  bool HasBrowse() const { return c._pBrowseAddressSpace() != nullptr; }
+  bool HasItemProperties() const { return c._pItemProperties() != nullptr; }
   bool HasGIT() const { return c._pGIT != nullptr; }
   unsigned int ErrorId() const { return c._ErrorId; }
   unsigned int NextClientHandle() const { return c._NextClientHandle; }
@@ -35,8 +36,7 @@ class VEMDcnOpcClientInspector {
   float PercentDeadband() const { return c._PercentDeadband; }
   const QARUnicodeString& HostName() const { return c._HostName; }
   int SupportedTypeCount() const { return c._SupportedDataTypes.Size(); }
-  int GroupCount() const { return c._Groups.Size(); }
-  const MULTI_QI& MultiQI(int i) const { return c._MultiQI[i]; }
+  int GroupCount() const { return c._Groups().Size(); }
   static ULONGLONG TicksPerMicrosecond() { return VEMDcnOpcClient::_TicksPerMicrosecond; }
 
   VEMDcnOpcError* GetError(long hr, const QARUnicodeString& context, IUnknown* object = nullptr) {
@@ -45,11 +45,23 @@ class VEMDcnOpcClientInspector {
   void ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error) {
     c._ConcatenateErrors(hr, context, error);
   }
-  long LogTrace(QARUnicodeString line) { return c._LogTrace(line); }
   void LogDuration(const char* prefix, LONGLONG start, unsigned int count, const char* format) {
     c._LogDuration(prefix, start, count, format);
   }
-  QARUnicodeString ServerState(OPCSERVERSTATE state) { return c._GetServerState(state); }
+
+  // A group made on the connected server and handed to the client's
+  // connection, as a definition does; its server handle.
+  OPCHANDLE AddGroup(const char* name) {
+    auto group = std::make_unique<VEMDcnOpcGroup>();
+    group->_Name = name;
+    DWORD revised = 0;
+    EXPECT_EQ(S_OK, c._pOPCServer()->AddGroup(comown::to_wide(name).c_str(), TRUE, 100, 0, nullptr, nullptr, 0,
+                                              &group->_hServerGroup, &revised, IID_IUnknown,
+                                              group->_pGroupUnknown.put()));
+    const OPCHANDLE handle = group->_hServerGroup;
+    c._Connection->AddGroup(std::move(group));
+    return handle;
+  }
 
  private:
   VEMDcnOpcClient& c;
@@ -61,33 +73,12 @@ namespace clienttest {
 inline std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
 
 // The error log in memory.
-class CapturedLog : public QARErrorLogSink {
+class CapturedLog : public QARErrorLogCapture {
  public:
-  CapturedLog() { previous_ = QARSetErrorLogSink(this); }
-  ~CapturedLog() override { QARSetErrorLogSink(previous_); }
-  long WriteLine(int, const QARString& line) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    lines_.push_back(line.ConvertToChar());
-    return S_OK;
-  }
-  std::vector<std::string> Lines() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lines_;
-  }
   size_t Count(const std::string& text) const {
-    size_t n = 0;
-    for (const auto& line : Lines()) n += line == text ? 1 : 0;
-    return n;
+    const std::vector<std::string> lines = Lines();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), text));
   }
-  void Clear() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    lines_.clear();
-  }
-
- private:
-  QARErrorLogSink* previous_;
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
 };
 
 // What a host learns from a failed call: the error object kept for its code.
@@ -111,12 +102,6 @@ inline ReportedError Reported(long hr) {
   error->Release();
   QARError::QARCleanLastError();
   return result;
-}
-
-inline QARUnicodeString Text(const std::string& utf8) {
-  QARUnicodeString text;
-  text.BuildFromUTF8(utf8.c_str());
-  return text;
 }
 
 // The calling thread in a single-threaded apartment, the error log captured.

@@ -1,6 +1,7 @@
 // The trace log: its switch, its time stamps and its lines.
 #include <cstdlib>
 #include <regex>
+#include <thread>
 
 #include "client_test_support.h"
 
@@ -81,6 +82,27 @@ TEST_F(TraceTest, DurationLineJoinsPrefixMicrosecondsAndCount) {
   EXPECT_TRUE(std::regex_search(lines[0], tree)) << lines[0];
   const std::regex read(R"(\t\t\tVEMDcnOpcClient -> OPCSyncIO read method duration [0-9]+ \xC2\xB5s for 4294967295 items$)");
   EXPECT_TRUE(std::regex_search(lines[1], read)) << lines[1];
+}
+
+// Clients of several threads share one trace text: each line still comes whole.
+TEST_F(TraceTest, ClientsOnTwoThreadsTraceWholeLines) {
+  SetTraceVariable("yes");
+  const int kClients = 1000;
+  const auto createAndDelete = [] {
+    for (int i = 0; i < kClients; ++i) VEMDcnOpcClient client;
+  };
+  std::thread other(createAndDelete);
+  createAndDelete();
+  other.join();
+  size_t created = 0, deleted = 0;
+  for (const std::string& line : TraceLines()) {
+    const size_t tab = line.find("\t\tVEMDcnOpcClient -> ");
+    ASSERT_TRUE(tab != std::string::npos && std::regex_search(line, kStamp)) << line;
+    created += line.substr(tab) == "\t\tVEMDcnOpcClient -> OPC Client created";
+    deleted += line.substr(tab) == "\t\tVEMDcnOpcClient -> OPC Client deleted";
+  }
+  EXPECT_EQ(2u * kClients, created);
+  EXPECT_EQ(2u * kClients, deleted);
 }
 
 }  // namespace

@@ -70,8 +70,10 @@ int ListServers(const std::string& host) {
   const long hr = client.GetOpcServerList(&servers);
   std::unique_ptr<QARListValQARUnicodeString> owned(servers);
   if (FAILED(hr)) {
+    // The error is fetched before the next operation, which starts afresh.
+    const int code = Fail("listing the servers", hr);
     client.OpcStop();
-    return Fail("listing the servers", hr);
+    return code;
   }
   if (servers != nullptr)
     for (int i = 1; i <= servers->Size(); ++i) std::cout << Utf8((*servers)[i]) << "\n";

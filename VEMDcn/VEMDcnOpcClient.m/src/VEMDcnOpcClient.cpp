@@ -1,14 +1,14 @@
 // The client object: construction, start, stop and reset of a connection.
 #include "VEMDcnOpcClient.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "QAREnvironment.h"
 #include "QARMsgCatalog.h"
+#include "VEMDcnOpcClientConnection.h"
 #include "VEMDcnOpcClientInternal.h"
-#include "VEMDcnOpcGroup.h"
 
 using vemdcn::ErrorSlot;
 
@@ -30,40 +30,27 @@ namespace {
 
 // The trace switch is read once, at construction: "yes" exactly.
 bool TraceRequested() {
-  char* value = nullptr;
-  if (FAILED(QARGetEnvValue("VEMDcnOpcClientLog", &value)) || value == nullptr) return false;
-  const bool on = std::strcmp(value, "yes") == 0;
-  delete[] value;
-  return on;
-}
-
-template <typename Interface>
-void ReleaseAndClear(Interface*& pointer) {
-  if (pointer != nullptr) {
-    pointer->Release();
-    pointer = nullptr;
-  }
+  char* raw = nullptr;
+  const HRESULT hr = QARGetEnvValue("VEMDcnOpcClientLog", &raw);
+  const std::unique_ptr<char[]> value(raw);  // the framework allocates it with new[]
+  return SUCCEEDED(hr) && value != nullptr && std::strcmp(value.get(), "yes") == 0;
 }
 
 // The error that wraps a failed activation or dispatch: only when the inner
 // error is one of ours; the inner error is then no longer the last error.
 VEMDcnOpcError* WrapInnerError(long hr, const char* key, const QARUnicodeString* serverName) {
-  QARError* inner = QARError::QARGetLastError(hr, nullptr);
-  if (inner == nullptr) return nullptr;
-  VEMDcnOpcError* wrapped = nullptr;
-  if (inner->IsAKindOf("VEMDcnOpcError")) {
-    wrapped = new (std::nothrow) VEMDcnOpcError(key, VEMDCN_CATALOG);
-    if (wrapped != nullptr) {
-      const QARUnicodeString innerMessage = inner->GetNLSMessage();
-      if (serverName != nullptr)
-        wrapped->SetNLSParameters(2, serverName, &innerMessage);
-      else
-        wrapped->SetNLSParameters(1, &innerMessage);
-    }
-    QARError::QARCleanLastError();
+  const comown::com_ptr<QARError> inner(QARError::QARGetLastError(hr, nullptr), comown::attach);
+  if (!inner || !inner->IsAKindOf("VEMDcnOpcError")) return nullptr;
+  comown::com_ptr<VEMDcnOpcError> wrapped(new (std::nothrow) VEMDcnOpcError(key, VEMDCN_CATALOG), comown::attach);
+  if (wrapped) {
+    const QARUnicodeString innerMessage = inner->GetNLSMessage();
+    if (serverName != nullptr)
+      wrapped->SetNLSParameters(2, serverName, &innerMessage);
+    else
+      wrapped->SetNLSParameters(1, &innerMessage);
   }
-  inner->Release();
-  return wrapped;
+  QARError::QARCleanLastError();
+  return wrapped.detach();
 }
 
 }  // namespace
@@ -72,67 +59,57 @@ QARUnicodeString VEMDcnOpcClient::_TraceText;
 ULONGLONG VEMDcnOpcClient::_TicksPerMicrosecond = 0;
 
 VEMDcnOpcClient::VEMDcnOpcClient(const unsigned char& useGlobalInterfaceTable)
-    : _pOPCServer(nullptr),
-      _pOPCCommon(nullptr),
-      _pBrowseAddressSpace(nullptr),
-      _pItemProperties(nullptr),
-      _MultiQI(),
+    : _MultiQI(),
       _ErrorId(1),
       _PercentDeadband(0.0f),
       _UpdateRate(0),
       _Started(false),
       _ComInitialized(false),
+      _ComThreadId(0),
       _TraceOn(false),
       _NextClientHandle(1),
-      _pGIT(nullptr),
-      _pDataCallback(nullptr),
-      _pConnectionPoint(nullptr),
-      _AdviseCookie(0),
       _BrowseAvailable(true),
       _BrowseBranchCount(0) {
-  if (TraceRequested()) {
-    _TraceText = "\t\tVEMDcnOpcClient -> OPC Client created";
-    if (SUCCEEDED(_LogTrace(_TraceText))) {
-      _TraceOn = true;
-      LARGE_INTEGER frequency;
-      QueryPerformanceFrequency(&frequency);
-      _TicksPerMicrosecond = static_cast<ULONGLONG>(frequency.QuadPart) / 1000000u;
-    }
+  if (TraceRequested() && SUCCEEDED(_TraceLine("\t\tVEMDcnOpcClient -> OPC Client created"))) {
+    _TraceOn = true;
+    _MeasureTicksPerMicrosecond();
   }
   _Init();
 
-  _pGIT = nullptr;
   if (useGlobalInterfaceTable) {
     const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&_pGIT));
+                                        IID_IGlobalInterfaceTable, _pGIT.put_void());
     if (FAILED(hr)) {
-      _pGIT = nullptr;
+      _pGIT.reset();
       VEMDcnOpcError* error = _GetError(hr, "CoCreateInstance(CLSID_StdGlobalInterfaceTable)", nullptr);
       if (error != nullptr) error->Throw(VEMDCN_CLIENT_SOURCE, __LINE__, nullptr);
     }
   }
 }
 
-VEMDcnOpcClient::~VEMDcnOpcClient() noexcept(false) {
-  const long hr = OpcStop();
-  // A table that no Started stop released goes with the client.
-  ReleaseAndClear(_pGIT);
-  if (FAILED(hr)) {
-    VEMDcnOpcError* error = _GetError(hr, "OpcStop", nullptr);
-    if (error != nullptr) error->Throw(VEMDCN_CLIENT_SOURCE, __LINE__, nullptr);
-  }
-  if (_TraceOn) {
-    _TraceText = "\t\tVEMDcnOpcClient -> OPC Client deleted";
-    _LogTrace(_TraceText);
-    _TraceOn = false;
-  }
+VEMDcnOpcClient::~VEMDcnOpcClient() {
+  // Whatever owns the client, its destruction must not end the process: a
+  // failed stop is reported where the host can find it, never raised. The
+  // host's last error stays unless there is something to report. A client
+  // destroyed on another thread than its start still drops its connection
+  // with its members, since no later stop can; the starting thread's COM
+  // start-up then stays unbalanced.
+  vemdcn::Guarded(
+      [this] {
+        const long hr = OpcStop();
+        if (FAILED(hr)) {
+          VEMDcnOpcError* error = _GetError(hr, "OpcStop", nullptr);
+          if (error != nullptr) error->ReportUnhandled(VEMDCN_CLIENT_SOURCE, __LINE__);
+        }
+        if (_TraceOn) {
+          _TraceLine("\t\tVEMDcnOpcClient -> OPC Client deleted");
+          _TraceOn = false;
+        }
+      },
+      vemdcn::LastError::Keep);
 }
 
 void VEMDcnOpcClient::_Init() {
-  _pOPCServer = nullptr;
-  _pOPCCommon = nullptr;
-  _pBrowseAddressSpace = nullptr;
-  _pItemProperties = nullptr;
   _InitializeMultiQIarray(true);
   _ErrorId = 1;
   _SupportedDataTypes.RemoveAll(QARCollec::MemoryHandling(1));
@@ -142,102 +119,98 @@ void VEMDcnOpcClient::_Init() {
   _Started = false;
   _ComInitialized = false;
   _NextClientHandle = 1;
-  _pDataCallback = nullptr;
-  _pConnectionPoint = nullptr;
-  _AdviseCookie = 0;
   _BrowseAvailable = true;
 }
 
 long VEMDcnOpcClient::SetHostName(const QARUnicodeString& hostName) {
-  _HostName = hostName;
-  return S_OK;
+  return vemdcn::Guarded([&]() -> long {
+    _HostName = hostName;
+    return S_OK;
+  });
 }
 
 long VEMDcnOpcClient::GetOpcSrvName(QARUnicodeString& serverName) {
-  serverName = _ServerName;
-  return S_OK;
+  return vemdcn::Guarded([&]() -> long {
+    serverName = _ServerName;
+    return S_OK;
+  });
 }
 
 long VEMDcnOpcClient::OpcStart(const QARUnicodeString& serverName, const QARUnicodeString& hostName,
                                unsigned int updateRate, float percentDeadband) {
-  _ServerName = serverName;
-  _HostName = hostName;
-  _UpdateRate = updateRate;
-  _PercentDeadband = percentDeadband;
+  return vemdcn::Guarded([&]() -> long {
+    // A client holds one connection: an earlier one goes back to its server first.
+    if (_Connection) {
+      _Connection.reset();
+      _Started = false;
+    }
+    _ServerName = serverName;
+    _HostName = hostName;
+    _UpdateRate = updateRate;
+    _PercentDeadband = percentDeadband;
 
-  if (!_ComInitialized) {
-    const long hr = _InitializeCOMLibrary();
-    if (FAILED(hr)) return hr;
-  }
+    if (!_ComInitialized) {
+      const long hr = _InitializeCOMLibrary();
+      if (FAILED(hr)) return hr;
+    }
 
-  ErrorSlot error;
-  std::vector<WCHAR> progID(static_cast<size_t>(_ServerName.GetLengthInChar()) + 1);
-  _ServerName.ConvertToWChar(progID.data());
-  GUID clsid = GUID_NULL;
-  long hr = GetOpcServerCLSID(reinterpret_cast<unsigned short*>(progID.data()), clsid);
-  if (FAILED(hr)) {
-    const QARUnicodeString message =
-        QARMsgCatalog::BuildMessage(VEMDCN_CATALOG, "VEMOPCERR00", &_ServerName, 1, QARUnicodeString());
-    error.reset(_GetError(hr, message, nullptr));
+    ErrorSlot error;
+    std::vector<WCHAR> progID(static_cast<size_t>(_ServerName.GetLengthInChar()) + 1);
+    _ServerName.ConvertToWChar(progID.data());
+    GUID clsid = GUID_NULL;
+    long hr = GetOpcServerCLSID(reinterpret_cast<unsigned short*>(progID.data()), clsid);
+    if (FAILED(hr)) {
+      const QARUnicodeString message =
+          QARMsgCatalog::BuildMessage(VEMDCN_CATALOG, "VEMOPCERR00", &_ServerName, 1, QARUnicodeString());
+      error.reset(_GetError(hr, message, nullptr));
+      return error.Return(hr, __LINE__);
+    }
+
+    hr = _CreateLocalOrRemoteServer(_HostName, clsid, _MultiQI, 4);
+    if (FAILED(hr)) {
+      error.reset(WrapInnerError(hr, "VEMOPCERR13", &_ServerName));
+      return error.Return(hr, __LINE__);
+    }
+
+    hr = _DispatchInterfaces();
+    if (FAILED(hr)) error.reset(WrapInnerError(hr, "VEMOPCERR14", nullptr));
     return error.Return(hr, __LINE__);
-  }
-
-  hr = _CreateLocalOrRemoteServer(_HostName, clsid, _MultiQI, 4);
-  if (FAILED(hr)) {
-    error.reset(WrapInnerError(hr, "VEMOPCERR13", &_ServerName));
-    return error.Return(hr, __LINE__);
-  }
-
-  hr = _DispatchInterfaces();
-  if (FAILED(hr)) error.reset(WrapInnerError(hr, "VEMOPCERR14", nullptr));
-  return error.Return(hr, __LINE__);
+  });
 }
 
 long VEMDcnOpcClient::OpcStop() {
-  long result = S_OK;
-  ErrorSlot error;
-  if (_Started) {
-    ReleaseAndClear(_pOPCCommon);
-    ReleaseAndClear(_pBrowseAddressSpace);
-    ReleaseAndClear(_pItemProperties);
-
-    if (_pOPCServer == nullptr) {
-      QARSysLogError(vemdcn::kInvalidNullInputPointer);
-      result = E_POINTER;
-    } else {
-      while (_Groups.Size() > 0) {
-        VEMDcnOpcGroup* group = _Groups[1];
-        if (group != nullptr) {
-          if (_pGIT != nullptr) {
-            if (group->_SyncIOCookie != 0) {
-              result = _pGIT->RevokeInterfaceFromGlobal(group->_SyncIOCookie);
-              if (FAILED(result)) error.reset(_GetError(result, "RevokeInterfaceFromGlobal", nullptr));
-            }
-            if (group->_AsyncIO2Cookie != 0) {
-              result = _pGIT->RevokeInterfaceFromGlobal(group->_AsyncIO2Cookie);
-              if (FAILED(result)) error.reset(_GetError(result, "RevokeInterfaceFromGlobal", nullptr));
-              result = _AsyncInterfaceEnd();
-            }
-          }
-          if (group->_Name == "VEM_APP_INPUTS") result = _AsyncInterfaceEnd();
-          const HRESULT removed = _pOPCServer->RemoveGroup(group->_hServerGroup, TRUE);
-          if (FAILED(removed)) error.reset(_GetError(removed, "RemoveGroup", nullptr));
-        }
-        _Groups.RemovePosition(1);
-        delete group;
-      }
-      ReleaseAndClear(_pGIT);
-      _Groups.RemoveAll(QARCollec::MemoryHandling(1));
+  return vemdcn::Guarded([&]() -> long {
+    ErrorSlot error;
+    if (_ComInitialized && GetCurrentThreadId() != _ComThreadId) {
+      // The apartment and every interface of the connection belong to the
+      // thread that started the client: uninitialising COM here would end
+      // this thread's own set-up, and releasing proxies from another
+      // apartment is not allowed. All of it is left for the starting thread.
+      error.reset(_GetError(RPC_E_WRONG_THREAD, "OpcStop: called on another thread than OpcStart", nullptr));
+      if (error.has()) error.get()->SetReturnCode(RPC_E_WRONG_THREAD);
+      return error.Return(RPC_E_WRONG_THREAD, __LINE__);
     }
-    ReleaseAndClear(_pOPCServer);
-  }
-  // Every CoInitializeEx this client made is balanced here, also the one of a
-  // start that failed before it reached the server.
-  if (_ComInitialized) {
-    _ComInitialized = false;
-    CoUninitialize();
-  }
-  _Started = false;
-  _Init();
-  return error.Return(result, __LINE__);
+
+    long result = S_OK;
+    if (_Started) {
+      if (_pOPCServer() == nullptr) {
+        QARSysLogError(vemdcn::kInvalidNullInputPointer);
+        result = E_POINTER;
+      } else {
+        result = _Connection->RemoveGroups(
+            [&](HRESULT failed, const char* context) { error.reset(_GetError(failed, context, nullptr)); });
+        _pGIT.reset();
+      }
+    }
+    _Connection.reset();  // also what a start cut short (out of memory) left
+    // Every CoInitializeEx this client made is balanced here, also the one of a
+    // start that failed before it reached the server.
+    if (_ComInitialized) {
+      _ComInitialized = false;
+      CoUninitialize();
+    }
+    _Started = false;
+    _Init();
+    return error.Return(result, __LINE__);
+  });
 }

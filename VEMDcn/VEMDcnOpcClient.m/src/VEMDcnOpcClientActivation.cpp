@@ -1,13 +1,13 @@
 // COM start-up, activation of the server (local or remote) and the dispatch of
-// its interfaces into the client's members.
+// its interfaces into the client's connection.
+#include <memory>
 #include <new>
-#include <vector>
+#include <utility>
 
-#include "ComPtr.h"
 #include "VEMDcnOpcClient.h"
+#include "VEMDcnOpcClientConnection.h"
 #include "VEMDcnOpcClientInternal.h"
 
-using vemdcn::com_ptr;
 using vemdcn::ErrorSlot;
 
 namespace {
@@ -15,19 +15,31 @@ namespace {
 const IID* const kDispatchedInterfaces[4] = {&IID_IOPCServer, &IID_IOPCCommon, &IID_IOPCBrowseServerAddressSpace,
                                              &IID_IOPCItemProperties};
 
-// A success that comes without its pointer, or a failure that comes with one:
-// the server broke the activation contract.
-// The fault is reported, and a stray pointer that came with a failure is
-// given back so that nothing of the server is held by accident.
-void CheckEntry(MULTI_QI& entry, int line) {
-  const bool contradicts = SUCCEEDED(entry.hr) ? entry.pItf == nullptr : entry.pItf != nullptr;
-  if (!contradicts) return;
-  vemdcn::AssertionFailed(line);
-  if (FAILED(entry.hr)) {
-    entry.pItf->Release();
-    entry.pItf = nullptr;
+// What the activation said of one requested interface. The reference the
+// entry holds is taken over at once, typed as the interface asked for; the
+// entry is left clear, without a release.
+template <class Interface>
+struct Answer {
+  explicit Answer(MULTI_QI& entry) noexcept
+      : hr(entry.hr),
+        // A success without its pointer, or a failure with one: the server
+        // broke the activation contract.
+        contradicts(SUCCEEDED(entry.hr) ? entry.pItf == nullptr : entry.pItf != nullptr),
+        pointer(static_cast<Interface*>(std::exchange(entry.pItf, nullptr)), comown::attach) {
+    entry.hr = 0;
+    // A stray pointer that came with a failure is given back at once.
+    if (FAILED(hr)) pointer.reset();
   }
-}
+  // The fault is reported where the dispatch meets the entry.
+  void Check(int line) const {
+    if (contradicts) vemdcn::AssertionFailed(line);
+  }
+  bool Usable() const noexcept { return SUCCEEDED(hr) && pointer; }
+
+  HRESULT hr;
+  bool contradicts;
+  comown::com_ptr<Interface> pointer;
+};
 
 }  // namespace
 
@@ -37,6 +49,7 @@ long VEMDcnOpcClient::_InitializeCOMLibrary() {
     return vemdcn::ReturnError(_GetError(hr, "CoInitializeEx(COINIT_APARTMENTTHREADED)", nullptr), hr, __LINE__);
   }
   _ComInitialized = true;
+  _ComThreadId = GetCurrentThreadId();
   return hr;
 }
 
@@ -71,93 +84,110 @@ long VEMDcnOpcClient::_CreateLocalOrRemoteServer(const QARUnicodeString& hostNam
                                                  MULTI_QI* multiQI, int count) {
   COSERVERINFO serverInfo = {};
   COSERVERINFO* remote = nullptr;
-  if (hostName != "localhost" && hostName.GetLengthInChar() != 0) {
-    if (SUCCEEDED(_BuildServerInfoStruct(hostName, &serverInfo))) remote = &serverInfo;
+  std::unique_ptr<WCHAR[]> remoteName;  // the wide copy lives as long as the call
+  if (hostName != "localhost" && hostName.GetLengthInChar() != 0 &&
+      SUCCEEDED(_BuildServerInfoStruct(hostName, &serverInfo))) {
+    remoteName.reset(serverInfo.pwszName);
+    remote = &serverInfo;
   }
   _InitializeMultiQIarray(false);
 
   const HRESULT hr = CoCreateInstanceEx(clsid, nullptr, CLSCTX_SERVER, remote, static_cast<DWORD>(count), multiQI);
   ErrorSlot error;
   if (FAILED(hr)) error.reset(_GetError(hr, "CoCreateInstanceEx", nullptr));
-  delete[] serverInfo.pwszName;
   return error.Return(hr, __LINE__);
 }
 
 long VEMDcnOpcClient::_DispatchInterfaces() {
-  ErrorSlot error;
-  long result = _MultiQI[0].hr;
+  // Every reference the activation returned is owned before anything can fail.
+  Answer<IOPCServer> server(_MultiQI[0]);
+  Answer<IOPCCommon> common(_MultiQI[1]);
+  Answer<IOPCBrowseServerAddressSpace> browse(_MultiQI[2]);
+  Answer<IOPCItemProperties> properties(_MultiQI[3]);
+  _Connection = std::make_unique<Connection>();
+  Connection& connection = *_Connection;
+  connection.git = _pGIT;
 
-  CheckEntry(_MultiQI[0], __LINE__);
-  if (SUCCEEDED(_MultiQI[0].hr)) {
-    _pOPCServer = static_cast<IOPCServer*>(_MultiQI[0].pItf);
-    if (_pOPCServer == nullptr) result = E_FAIL;
+  ErrorSlot error;
+  long result = server.hr;
+  server.Check(__LINE__);
+  if (server.Usable()) {
+    connection.server = std::move(server.pointer);
+    _Started = true;  // from here on, whatever cuts the dispatch short
   } else {
-    error.reset(_GetError(_MultiQI[0].hr, "Failed to query IOPCServer", nullptr));
+    // Also a success without a pointer: the start must not look successful
+    // when no server is connected.
+    if (SUCCEEDED(server.hr)) result = E_FAIL;
+    error.reset(_GetError(FAILED(server.hr) ? server.hr : E_FAIL, "Failed to query IOPCServer", nullptr));
   }
 
-  CheckEntry(_MultiQI[1], __LINE__);
-  if (SUCCEEDED(_MultiQI[1].hr)) {
-    result |= _MultiQI[1].hr;
-    _pOPCCommon = static_cast<IOPCCommon*>(_MultiQI[1].pItf);
-    if (_pOPCCommon == nullptr) {
+  common.Check(__LINE__);
+  if (SUCCEEDED(common.hr)) {
+    result |= common.hr;
+    if (!common.pointer) {
       result |= E_FAIL;
     } else {
-      result = _pOPCCommon->SetClientName(vemdcn::kClientName);
+      connection.common = std::move(common.pointer);
+      result = connection.common->SetClientName(vemdcn::kClientName);
       if (FAILED(result)) error.reset(_GetError(result, "IOPCCommon::SetClientName", nullptr));
     }
   } else {
-    error.reset(_GetError(_MultiQI[1].hr, "Failed to query IOPCCommon", nullptr));
+    error.reset(_GetError(common.hr, "Failed to query IOPCCommon", nullptr));
   }
 
-  CheckEntry(_MultiQI[2], __LINE__);
-  if (SUCCEEDED(_MultiQI[2].hr)) {
-    result |= _MultiQI[2].hr;
-    _pBrowseAddressSpace = static_cast<IOPCBrowseServerAddressSpace*>(_MultiQI[2].pItf);
+  browse.Check(__LINE__);
+  if (SUCCEEDED(browse.hr)) {
+    result |= browse.hr;
+    connection.browse = std::move(browse.pointer);
   } else {
     _BrowseAvailable = false;
   }
 
-  CheckEntry(_MultiQI[3], __LINE__);
-  if (SUCCEEDED(_MultiQI[3].hr)) {
-    result |= _MultiQI[3].hr;
-    _pItemProperties = static_cast<IOPCItemProperties*>(_MultiQI[3].pItf);
+  properties.Check(__LINE__);
+  if (SUCCEEDED(properties.hr)) {
+    result |= properties.hr;
+    connection.itemProperties = std::move(properties.pointer);
   } else {
-    error.reset(_GetError(_MultiQI[3].hr, "Failed to query IOPCItemProperties", nullptr));
+    error.reset(_GetError(properties.hr, "Failed to query IOPCItemProperties", nullptr));
   }
 
-  _Started = _pOPCServer != nullptr;
+  // Without a server there is no connection: what else the server answered
+  // goes back to it now.
+  _Started = connection.server != nullptr;
+  if (!_Started) _Connection.reset();
   return error.Return(result, __LINE__);
 }
 
 // The server-list component on _HostName, shared by the class lookup and the
 // discovery of servers.
-long VEMDcnOpcClient::_ActivateServerList(IOPCServerList** serverList) {
-  *serverList = nullptr;
+long VEMDcnOpcClient::_ActivateServerList(comown::com_ptr<IOPCServerList>& serverList) {
+  serverList.reset();
   if (!_ComInitialized) {
     const long hr = _InitializeCOMLibrary();
     if (FAILED(hr)) return hr;
   }
   MULTI_QI entry = {&IID_IOPCServerList, nullptr, 0};
   const long hr = _CreateLocalOrRemoteServer(_HostName, CLSID_OpcServerList, &entry, 1);
+  Answer<IOPCServerList> answer(entry);
   if (FAILED(hr)) return hr;
-  if (FAILED(entry.hr)) {
-    if (entry.pItf != nullptr) entry.pItf->Release();
+  if (FAILED(answer.hr)) {
     const QARUnicodeString context = QARUnicodeString("CoCreateIntanceEx - ") + _HostName;
-    return vemdcn::ReturnError(_GetError(entry.hr, context, nullptr), entry.hr, __LINE__);
+    return vemdcn::ReturnError(_GetError(answer.hr, context, nullptr), answer.hr, __LINE__);
   }
-  *serverList = static_cast<IOPCServerList*>(entry.pItf);
+  serverList = std::move(answer.pointer);
   return hr;
 }
 
 long VEMDcnOpcClient::GetOpcServerCLSID(unsigned short* progID, GUID& clsid) {
-  if (progID == nullptr) return E_FAIL;
-  IOPCServerList* rawList = nullptr;
-  const long activated = _ActivateServerList(&rawList);
-  com_ptr<IOPCServerList> serverList = com_ptr<IOPCServerList>::adopt(rawList);
-  if (FAILED(activated) || !serverList) return activated;
+  return vemdcn::Guarded([&]() -> long {
+    if (progID == nullptr) return E_FAIL;
+    comown::com_ptr<IOPCServerList> serverList;
+    const long activated = _ActivateServerList(serverList);
+    if (FAILED(activated) || !serverList) return activated;
 
-  GUID found = GUID_NULL;
-  const HRESULT hr = serverList->CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progID), &found);
-  if (SUCCEEDED(hr)) clsid = found;
-  return hr;
+    GUID found = GUID_NULL;
+    const HRESULT hr = serverList->CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progID), &found);
+    if (SUCCEEDED(hr)) clsid = found;
+    return hr;
+  });
 }

@@ -1,6 +1,7 @@
 // Failure translation: every failed call becomes a VEMDcnOpcError that names
 // the call, classifies the code and describes it as best it can.
 #include <cstdio>
+#include <utility>
 
 #include "QARApplicationFrame.h"
 #include "QARMsgCatalog.h"
@@ -26,35 +27,30 @@ QARUnicodeString FallbackDescription(long hr) {
 
 // The platform's text for a code, without its final line break.
 QARUnicodeString SystemMessageText(long hr) {
-  LPWSTR buffer = nullptr;
+  comown::local_mem<WCHAR> buffer;
   const DWORD length = FormatMessageW(kSystemMessageFlags, nullptr, static_cast<DWORD>(hr),
-                                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer),
-                                      0, nullptr);
-  if (length == 0 || buffer == nullptr) {
-    if (buffer != nullptr) LocalFree(buffer);
-    return FallbackDescription(hr);
-  }
+                                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                      reinterpret_cast<LPWSTR>(buffer.put()), 0, nullptr);
+  if (length == 0 || !buffer) return FallbackDescription(hr);
+  const WCHAR* text = buffer.get();
   int kept = static_cast<int>(length);
-  if (kept > 1 && buffer[kept - 1] == '\n') {
+  if (kept > 1 && text[kept - 1] == '\n') {
     --kept;
-    if (kept > 0 && buffer[kept - 1] == '\r') --kept;
+    if (kept > 0 && text[kept - 1] == '\r') --kept;
   }
-  QARUnicodeString text(buffer, kept);
-  LocalFree(buffer);
-  return text;
+  return QARUnicodeString(text, kept);
 }
 
 // The thread's last error for this code and object, when it is of the given
 // kind; it is then taken out of the framework. Any other last error stays.
 bool TakeLastErrorMessage(long hr, IUnknown* object, const char* kind, QARUnicodeString& message) {
-  QARError* last = QARError::QARGetLastError(hr, object);
-  if (last == nullptr) return false;
+  const comown::com_ptr<QARError> last(QARError::QARGetLastError(hr, object), comown::attach);
+  if (!last) return false;
   const bool taken = kind == nullptr || last->IsAKindOf(kind);
   if (taken) {
     message = last->GetNLSMessage();
     QARError::QARCleanLastError();
   }
-  last->Release();
   return taken;
 }
 
@@ -71,20 +67,20 @@ VEMDcnOpcError* VEMDcnOpcClient::_GetError(long hr, QARUnicodeString context, IU
   QARUnicodeString description;
   const unsigned int facility = (static_cast<ULONG>(hr) >> 16) & 0x1FFFu;
   if (facility == FACILITY_ITF || facility >= 16) {
-    if (_pOPCServer == nullptr) {
+    IOPCServer* server = _pOPCServer();
+    if (server == nullptr) {
       description = SystemMessageText(hr);
       if (!description.IsEmpty()) heading = CatalogText("VEMOPCERR07");
     } else {
       heading = CatalogText("VEMOPCERR08");
-      LPWSTR serverText = nullptr;
-      if (SUCCEEDED(_pOPCServer->GetErrorString(hr, LOCALE_SYSTEM_DEFAULT, &serverText))) {
-        description = QARUnicodeString(serverText);
+      comown::task_string serverText;
+      if (SUCCEEDED(server->GetErrorString(hr, LOCALE_SYSTEM_DEFAULT, serverText.put()))) {
+        description = QARUnicodeString(serverText.get());
         description.Strip(QARUnicodeString::StripBoth, '\n');
       } else if (!TakeLastErrorMessage(hr, object, nullptr, description)) {
         description = SystemMessageText(hr);
         heading = CatalogText("VEMOPCERR07");
       }
-      if (serverText != nullptr) CoTaskMemFree(serverText);
     }
   } else {
     severityKey = "VEMOPCERR06";
@@ -94,14 +90,15 @@ VEMDcnOpcError* VEMDcnOpcClient::_GetError(long hr, QARUnicodeString context, IU
   }
   const QARUnicodeString severity = CatalogText(severityKey);
 
-  VEMDcnOpcError* error = new (std::nothrow) VEMDcnOpcError(_ErrorId, "VEMOPCERR02", VEMDCN_CATALOG);
-  if (error == nullptr) return nullptr;
+  comown::com_ptr<VEMDcnOpcError> error(new (std::nothrow) VEMDcnOpcError(_ErrorId, "VEMOPCERR02", VEMDCN_CATALOG),
+                                        comown::attach);
+  if (!error) return nullptr;
   QARApplicationFrame* frame = QARApplicationFrame::GetFrame();
   QARUnicodeString applicationName;
   if (frame != nullptr && SUCCEEDED(frame->GetApplicationName(applicationName)))
     error->SetSourceContext(applicationName.ConvertToChar().ConvertToChar());
   error->SetNLSParameters(4, &heading, &severity, &context, &description);
-  return error;
+  return error.detach();
 }
 
 void VEMDcnOpcClient::_ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error) {
@@ -110,14 +107,13 @@ void VEMDcnOpcClient::_ConcatenateErrors(long hr, const QARUnicodeString& contex
     *error = _GetError(hr, context, nullptr);
     return;
   }
-  VEMDcnOpcError* added = _GetError(hr, context, nullptr);
-  if (added == nullptr) return;
-  const QARUnicodeString earlier = (*error)->GetNLSMessage();
-  (*error)->Release();
-  *error = new (std::nothrow) VEMDcnOpcError("VEMOPCERR15", VEMDCN_CATALOG);
-  if (*error != nullptr) {
-    const QARUnicodeString later = added->GetNLSMessage();
-    (*error)->SetNLSParameters(2, &earlier, &later);
-  }
-  added->Release();
+  const comown::com_ptr<VEMDcnOpcError> added(_GetError(hr, context, nullptr), comown::attach);
+  if (!added) return;
+  const QARUnicodeString earlierMessage = (*error)->GetNLSMessage();
+  const QARUnicodeString laterMessage = added->GetNLSMessage();
+  comown::com_ptr<VEMDcnOpcError> chained(new (std::nothrow) VEMDcnOpcError("VEMOPCERR15", VEMDCN_CATALOG),
+                                          comown::attach);
+  if (chained) chained->SetNLSParameters(2, &earlierMessage, &laterMessage);
+  // The earlier error goes only now, when nothing can fail any more.
+  const comown::com_ptr<VEMDcnOpcError> earlier(std::exchange(*error, chained.detach()), comown::attach);
 }

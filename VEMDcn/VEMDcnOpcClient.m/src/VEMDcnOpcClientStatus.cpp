@@ -1,20 +1,11 @@
 // Server status: vendor, version and state as catalogue texts.
-#include "ComPtr.h"
+#include <utility>
+
 #include "QARMsgCatalog.h"
 #include "VEMDcnOpcClient.h"
 #include "VEMDcnOpcClientInternal.h"
 
 namespace {
-
-// The status record and its vendor text are both task memory of the server.
-struct ServerStatusGuard {
-  OPCSERVERSTATUS* status = nullptr;
-  ~ServerStatusGuard() {
-    if (status == nullptr) return;
-    if (status->szVendorInfo != nullptr) CoTaskMemFree(status->szVendorInfo);
-    CoTaskMemFree(status);
-  }
-};
 
 QARUnicodeString Decimal(WORD value) {
   QARUnicodeString text;
@@ -25,32 +16,37 @@ QARUnicodeString Decimal(WORD value) {
 }  // namespace
 
 long VEMDcnOpcClient::GetServerStatus(QARUnicodeString& statusText, QARUnicodeString& stateText) {
-  if (_pOPCServer == nullptr) {
-    QARSysLogError(vemdcn::kInvalidNullInputPointer);
-    return E_POINTER;
-  }
-  ServerStatusGuard record;
-  long hr = _pOPCServer->GetStatus(&record.status);
-  if (FAILED(hr)) {
-    return vemdcn::ReturnError(_GetError(hr, "IOPCServer::GetStatus", _pOPCServer), hr, __LINE__);
-  }
-  if (record.status == nullptr) {
-    QARSysLogError(vemdcn::kInvalidNullInputPointer);
-    return E_POINTER;
-  }
-  const QARUnicodeString parameters[4] = {QARUnicodeString(record.status->szVendorInfo),
-                                          Decimal(record.status->wMajorVersion),
-                                          Decimal(record.status->wMinorVersion),
-                                          Decimal(record.status->wBuildNumber)};
-  statusText = QARMsgCatalog::BuildMessage(VEMDCN_CATALOG, "VEMOPCINF00", parameters, 4, QARUnicodeString());
-  stateText = _GetServerState(record.status->dwServerState);
-  return hr;
+  return vemdcn::Guarded([&]() -> long {
+    IOPCServer* server = _pOPCServer();
+    if (server == nullptr) {
+      QARSysLogError(vemdcn::kInvalidNullInputPointer);
+      return E_POINTER;
+    }
+    comown::task_server_status record;  // the record and its vendor text
+    const long hr = server->GetStatus(record.put());
+    if (FAILED(hr)) return vemdcn::ReturnError(_GetError(hr, "IOPCServer::GetStatus", server), hr, __LINE__);
+    if (!record) {
+      QARSysLogError(vemdcn::kInvalidNullInputPointer);
+      return E_POINTER;
+    }
+    const QARUnicodeString parameters[4] = {QARUnicodeString(record.get()->szVendorInfo),
+                                            Decimal(record.get()->wMajorVersion),
+                                            Decimal(record.get()->wMinorVersion),
+                                            Decimal(record.get()->wBuildNumber)};
+    // Both texts or neither: the caller's stay as they were until nothing can fail.
+    QARUnicodeString status =
+        QARMsgCatalog::BuildMessage(VEMDCN_CATALOG, "VEMOPCINF00", parameters, 4, QARUnicodeString());
+    QARUnicodeString state = _GetServerState(record.get()->dwServerState);
+    statusText = std::move(status);
+    stateText = std::move(state);
+    return hr;
+  });
 }
 
 QARUnicodeString VEMDcnOpcClient::_GetServerState(OPCSERVERSTATE state) {
   static const char* const kStateKeys[] = {"VEMOPCINF01", "VEMOPCINF02", "VEMOPCINF03", "VEMOPCINF04",
                                            "VEMOPCINF05"};
-  const int index = static_cast<int>(state) - 1;
-  if (index < 0 || index >= 5) return QARUnicodeString();
-  return vemdcn::CatalogText(kStateKeys[index]);
+  const DWORD value = state;  // any 32-bit value: servers send what they like
+  if (value < OPC_STATUS_RUNNING || value > OPC_STATUS_TEST) return QARUnicodeString();
+  return vemdcn::CatalogText(kStateKeys[value - OPC_STATUS_RUNNING]);
 }

@@ -3,6 +3,7 @@
 #include "QARMsgCatalog.h"
 #include "QARString.h"
 #include "VEMCmnDialog.h"
+#include "comown.h"
 
 namespace {
 
@@ -62,14 +63,14 @@ QARBaseUnknown* VEMDcnOpcError::CreateItself() { return nullptr; }
 
 void VEMDcnOpcError::GetAndDisplayOPCError(HRESULT hr, QARError* error) {
   const bool fetched = error == nullptr;
-  if (fetched) error = QARError::QARGetLastError(hr, nullptr);
-  if (error == nullptr) return;
+  // The reference given (or fetched) is consumed.
+  const comown::com_ptr<QARError> shown(fetched ? QARError::QARGetLastError(hr, nullptr) : error, comown::attach);
+  if (!shown) return;
 
   const QARUnicodeString title =
       QARMsgCatalog::BuildMessage(kCatalog, "OpcClientError", nullptr, 0, "OPC Client Error");
-  const QARUnicodeString text = error->GetNLSMessage();
+  const QARUnicodeString text = shown->GetNLSMessage();
   VEMCmnDialog::VEMCmnErrorExt(QARString(), title, text, nullptr, 0, nullptr);
 
-  error->Release();
   if (fetched) QARError::QARCleanLastError();
 }

@@ -7,6 +7,7 @@
 
 #include "QARMsgCatalog.h"
 #include "QARVariant.h"
+#include "comown.h"
 #include "opcda.h"
 #include "VEMDcnOpcItemVocabulary.h"
 
@@ -177,8 +178,11 @@ VEMDcnOpcItem& VEMDcnOpcItem::operator=(VEMDcnOpcItem& iItem) {
   _Name = iItem._Name;
   _ItemID = iItem._ItemID;
   _Path = iItem._Path;
-  QARVariantClear(&_Value);
-  VariantCopy(&_Value, &iItem._Value);
+  VARIANT copy;
+  QARScriptSystemCalls::VariantInit(&copy);
+  VariantCopy(&copy, &iItem._Value);  // a copy that fails leaves the value empty
+  const comown::com_variant previous(_Value, comown::attach);
+  _Value = copy;
   _AccessRights = iItem._AccessRights;
   _UserData1 = iItem._UserData1;
   _UserData2 = iItem._UserData2;
@@ -191,7 +195,7 @@ VEMDcnOpcItem::~VEMDcnOpcItem() {
   _UserFlag = false;
   _AccessRights = _UserData1 = _UserData2 = 0;
   _CanonicalDataType = VT_EMPTY;
-  QARVariantClear(&_Value);
+  const comown::com_variant value(_Value, comown::attach);  // cleared as it goes
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,66 @@
+// The connection value: its teardown and the end of the asynchronous subscription.
+#include "VEMDcnOpcClientConnection.h"
+
+#include "QARXHContext.h"
+#include "VEMDcnOpcClientInternal.h"
+
+namespace {
+
+const WCHAR kAsyncGroupName[] = OLESTR("VEM_APP_INPUTS");
+
+}  // namespace
+
+VEMDcnOpcClient::Connection::~Connection() {
+  // Nobody is told of a failure here: the stop that reports them did not run.
+  RemoveGroups([](HRESULT, const char*) {});
+  EndSubscription();
+}
+
+bool VEMDcnOpcClient::Connection::IsAsyncGroup(const VEMDcnOpcGroup& group) noexcept {
+  // Compared without building a string: a teardown must not need memory.
+  const comown::wide_view name(group._Name.GetWChar(), static_cast<size_t>(group._Name.GetLengthInChar()));
+  return name == comown::view(kAsyncGroupName);
+}
+
+HRESULT VEMDcnOpcClient::Connection::EndSubscription() noexcept {
+  HRESULT result = S_OK;
+  if (connectionPoint) {
+    QARXHContext guard;
+    guard.Run([&] { result = connectionPoint->Unadvise(adviseCookie); });
+    adviseCookie = 0;
+    connectionPoint.reset();
+  }
+  dataCallback.reset();
+  return result;
+}
+
+// The client's views of its connection.
+
+IOPCServer* VEMDcnOpcClient::_pOPCServer() const { return _Connection ? _Connection->server.get() : nullptr; }
+
+IOPCCommon* VEMDcnOpcClient::_pOPCCommon() const { return _Connection ? _Connection->common.get() : nullptr; }
+
+IOPCBrowseServerAddressSpace* VEMDcnOpcClient::_pBrowseAddressSpace() const {
+  return _Connection ? _Connection->browse.get() : nullptr;
+}
+
+IOPCItemProperties* VEMDcnOpcClient::_pItemProperties() const {
+  return _Connection ? _Connection->itemProperties.get() : nullptr;
+}
+
+const QARListPtrVEMDcnOpcGroup& VEMDcnOpcClient::_Groups() const {
+  static const QARListPtrVEMDcnOpcGroup none;
+  return _Connection ? _Connection->groups : none;
+}
+
+VEMDcnOpcDataCallback* VEMDcnOpcClient::_pDataCallback() const {
+  return _Connection ? _Connection->dataCallback.get() : nullptr;
+}
+
+IConnectionPoint* VEMDcnOpcClient::_pConnectionPoint() const {
+  return _Connection ? _Connection->connectionPoint.get() : nullptr;
+}
+
+unsigned int VEMDcnOpcClient::_AdviseCookie() const { return _Connection ? _Connection->adviseCookie : 0; }
+
+long VEMDcnOpcClient::_AsyncInterfaceEnd() { return _Connection ? _Connection->EndSubscription() : S_OK; }
