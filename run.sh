@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-NATIVE_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev)
+NATIVE_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev)
 # wine64 is the loader; wine puts wine and wineserver on the PATH. widl
 # (mingw-w64-tools) builds the OPC proxies from our IDL, which imports the
 # system IDL files of libwine-dev.

@@ -18,13 +18,19 @@ QARHashDico::~QARHashDico() = default;
 
 void QARHashDico::Rebuild() {
   _Index.clear();
-  for (auto entry = _Entries.begin(); entry != _Entries.end(); ++entry) _Index.emplace(entry->first, entry);
+  for (auto entry = _Entries.begin(); entry != _Entries.end(); ++entry) _Index.emplace(RefTo(entry->first), entry);
 }
 
 int QARHashDico::Insert(const QARUnicodeString& key, void* value) {
-  if (_Index.find(key) != _Index.end()) return 0;
+  const KeyRef probe = RefTo(key);
+  if (_Index.find(probe) != _Index.end()) return 0;
   _Entries.emplace_back(key, value);
-  _Index.emplace(key, std::prev(_Entries.end()));
+  try {
+    _Index.emplace(KeyRef{&_Entries.back().first, probe.hash}, std::prev(_Entries.end()));
+  } catch (...) {
+    _Entries.pop_back();
+    throw;
+  }
   return 1;
 }
 
@@ -35,17 +41,18 @@ void* QARHashDico::Locate(const QARUnicodeString& key) const {
 }
 
 int QARHashDico::Locate(const QARUnicodeString& key, void** value) const {
-  const auto found = _Index.find(key);
+  const auto found = _Index.find(RefTo(key));
   if (found == _Index.end()) return 0;
   if (value != nullptr) *value = found->second->second;
   return 1;
 }
 
 int QARHashDico::Remove(const QARUnicodeString& key) {
-  const auto found = _Index.find(key);
+  const auto found = _Index.find(RefTo(key));
   if (found == _Index.end()) return 0;
-  _Entries.erase(found->second);
-  _Index.erase(found);
+  const EntryList::iterator entry = found->second;
+  _Index.erase(found);  // before the key it refers to goes
+  _Entries.erase(entry);
   return 1;
 }
 

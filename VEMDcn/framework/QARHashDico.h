@@ -36,13 +36,24 @@ class VEMDCN_EXPORT QARHashDico : public QARCollecRoot {
  private:
   friend class QARHashCodeIter;
   typedef std::list<std::pair<QARUnicodeString, void*>> EntryList;
-  struct KeyHash {
-    size_t operator()(const QARUnicodeString& key) const { return key.HashCode(); }
+  // The index refers to the keys in the entry list, so that a key is stored
+  // once, and carries its hash, so that it is computed once.
+  struct KeyRef {
+    const QARUnicodeString* key;
+    size_t hash;
   };
+  struct KeyRefHash {
+    size_t operator()(const KeyRef& ref) const { return ref.hash; }
+  };
+  struct KeyRefEqual {
+    bool operator()(const KeyRef& a, const KeyRef& b) const { return *a.key == *b.key; }
+  };
+  typedef std::unordered_map<KeyRef, EntryList::iterator, KeyRefHash, KeyRefEqual> Index;
+  static KeyRef RefTo(const QARUnicodeString& key) { return KeyRef{&key, key.HashCode()}; }
   void Rebuild();
 
   EntryList _Entries;
-  std::unordered_map<QARUnicodeString, EntryList::iterator, KeyHash> _Index;
+  Index _Index;
 };
 
 // Walks a dictionary in insertion order:

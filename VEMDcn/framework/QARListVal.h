@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "QARBaseUnknown.h"
@@ -41,6 +42,10 @@ class QARListVal : public QARCollecRoot {
   // Both return the new size, which is the position of the last value.
   int Append(const Value& value) {
     _Values.push_back(value);
+    return Size();
+  }
+  int Append(Value&& value) {
+    _Values.push_back(std::move(value));
     return Size();
   }
   int Append(const QARListVal& other) {

@@ -6,17 +6,24 @@
 
 namespace {
 
-// Allocations still to refuse on this thread.
+// Allocations still to refuse on this thread, and the threads that have
+// some: every framework object's allocation asks, and outside tests the
+// answer comes without reaching the thread's own storage.
 thread_local int allocationsToRefuse = 0;
+std::atomic<int> threadsRefusing{0};
 std::atomic<QARClockFunction> testClock{nullptr};
 
 }  // namespace
 
-void QARSimulateAllocationFailures(int count) { allocationsToRefuse = count > 0 ? count : 0; }
+void QARSimulateAllocationFailures(int count) {
+  const int refused = count > 0 ? count : 0;
+  if ((allocationsToRefuse == 0) != (refused == 0)) threadsRefusing += refused == 0 ? -1 : 1;
+  allocationsToRefuse = refused;
+}
 
 bool qar_detail::RefuseAllocation() {
-  if (allocationsToRefuse == 0) return false;
-  --allocationsToRefuse;
+  if (threadsRefusing.load(std::memory_order_relaxed) == 0 || allocationsToRefuse == 0) return false;
+  if (--allocationsToRefuse == 0) --threadsRefusing;
   return true;
 }
 

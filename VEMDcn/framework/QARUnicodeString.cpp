@@ -43,7 +43,8 @@ QARUnicodeString::QARUnicodeString(const char* latin1, int length) {
 QARUnicodeString::QARUnicodeString(const QARString& latin1)
     : QARUnicodeString(latin1.ConvertToChar(), latin1.GetLengthInChar()) {}
 
-QARUnicodeString::QARUnicodeString(const WCHAR* text) { BuildFromWChar(text); }
+// Built in place: listings make texts from every name and ID a server hands out.
+QARUnicodeString::QARUnicodeString(const WCHAR* text) : _Text(text == nullptr ? WideText() : WideText(text)) {}
 
 QARUnicodeString::QARUnicodeString(const WCHAR* text, int length) { BuildFromWChar(text, length); }
 
@@ -51,7 +52,7 @@ HRESULT QARUnicodeString::BuildFromWChar(const WCHAR* text) {
   if (text == nullptr) {
     _Text.clear();
   } else {
-    _Text = text;
+    WideText(text).swap(_Text);  // a fresh string is made faster than one is replaced
   }
   return S_OK;
 }

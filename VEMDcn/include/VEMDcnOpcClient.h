@@ -102,6 +102,7 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   void _LogDuration(const char* prefix, LONGLONG startTicks, unsigned int count, const char* countFormat) const;
   void _InitSupportedDataType();
   unsigned char MatchPattern(const unsigned short* string, const unsigned short* pattern, unsigned char caseSensitive);
+  long _QueryOrganization(OPCNAMESPACETYPE& organisation);
   long _BrowseOPCItemIDs(const QARUnicodeString& pattern, DWORD accessRights, VARTYPE dataType,
                          QARHashDicVEMDcnOpcItem** items);
   long _BrowseOPCItemIDs(const QARUnicodeString& pattern, DWORD accessRights, VARTYPE dataType,
@@ -131,6 +132,30 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
   comown::com_ptr<IGlobalInterfaceTable> _pGIT;
   unsigned char _BrowseAvailable;
   unsigned int _BrowseBranchCount;
+
+  // Bounds of every walk over the server's address space, so that a space
+  // without end (a branch that contains itself, a climb that never meets the
+  // root, an enumeration that never ends) cannot hold the client forever.
+  // VEMDcnOpcClientWalk.h gives the reasons for the values.
+  struct BrowseLimits {
+    static constexpr unsigned int kDepth = 256;             // branch levels below the root
+    static constexpr unsigned int kClimb = 256;             // steps up of one climb to the root
+    static constexpr unsigned int kEnumeration = 10000000;  // names of one enumeration
+    static constexpr unsigned int kWalk = 20000000;         // names of one walk, all enumerations
+    unsigned int depth = kDepth;
+    unsigned int climb = kClimb;
+    unsigned int enumeration = kEnumeration;
+    unsigned int walk = kWalk;
+  };
+  // The walk that runs: levels below its start, names fetched, and whether
+  // its climb to the root gave up at the bound.
+  struct BrowseProgress {
+    unsigned int depth = 0;
+    unsigned int names = 0;
+    bool climbGaveUp = false;
+  };
+  BrowseLimits _BrowseLimits;
+  BrowseProgress _BrowseProgress;
 
   // Shared by every client of the process, under the trace lock.
   static QARUnicodeString _TraceText;

@@ -13,8 +13,10 @@ class VEMDCN_EXPORT VEMDcnOpcItemTreeNode : public QARBaseUnknown {
  public:
   // A leaf with empty texts.
   VEMDcnOpcItemTreeNode();
-  VEMDcnOpcItemTreeNode(const QARUnicodeString& iName, const QARUnicodeString& iTag, const QARUnicodeString& iType,
-                        const QARUnicodeString& iDirection, unsigned char iIsLeaf);
+  // The texts are taken by value: a walk that makes a node per leaf hands
+  // over the texts it has just built instead of having them copied.
+  VEMDcnOpcItemTreeNode(QARUnicodeString iName, QARUnicodeString iTag, QARUnicodeString iType,
+                        QARUnicodeString iDirection, unsigned char iIsLeaf);
   VEMDcnOpcItemTreeNode(const VEMDcnOpcItemTreeNode&) = delete;
   VEMDcnOpcItemTreeNode& operator=(const VEMDcnOpcItemTreeNode&) = delete;
 

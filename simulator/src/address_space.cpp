@@ -66,7 +66,7 @@ std::uint32_t AddressSpace::FindChildLeaf(std::uint32_t branch, wide_view name) 
 
 std::uint32_t AddressSpace::AddBranch(std::uint32_t parent, wide_view name) {
   std::uint32_t existing = FindChildBranch(parent, name);
-  if (existing != kNone) return existing;
+  if (existing != kNone) return Resolve(existing);
   Branch b;
   b.parent = parent;
   b.name = Intern(name);
@@ -81,6 +81,13 @@ std::uint32_t AddressSpace::AddBranch(std::uint32_t parent, wide_view name) {
     p.branchIndex.insert(at, index);
   }
   return index;
+}
+
+std::uint32_t AddressSpace::AddBranchLink(std::uint32_t parent, wide_view name, std::uint32_t target) {
+  if (FindChildBranch(parent, name) != kNone) return kNone;
+  const std::uint32_t link = AddBranch(parent, name);
+  branches_[link].target = Resolve(target);
+  return link;
 }
 
 namespace {
@@ -225,6 +232,7 @@ std::uint32_t AddressSpace::FindBranch(wide_view path) const {
   std::uint32_t branch = kRoot;
   ForEachPart(path, separator_, [&](wide_view part) {
     branch = part.empty() ? kNone : FindChildBranch(branch, part);
+    if (branch != kNone) branch = Resolve(branch);
     return branch != kNone;
   });
   return branch;

@@ -1,5 +1,7 @@
 // IOPCBrowseServerAddressSpace: the browse position, listings with filters,
 // item IDs of browse names and access paths.
+#include <algorithm>
+
 #include "objects.h"
 
 namespace opcsim {
@@ -153,26 +155,28 @@ HRESULT Server::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWS
   const wide_view name = comown::view(szString);
   std::lock_guard<std::mutex> lock(core_->mutex);
   const AddressSpace& space = *core_->space;
-  std::uint32_t& position = state_->browseBranch;
+  std::vector<std::uint32_t>& path = state_->browsePath;
   if (core_->options.organisation == OPC_NS_FLAT) {
     // A flat space has nowhere to go but its only level.
     return call.Return(dwBrowseDirection == OPC_BROWSE_TO && name.empty() ? S_OK : E_FAIL);
   }
   switch (dwBrowseDirection) {
     case OPC_BROWSE_UP:
-      if (position == AddressSpace::kRoot) return call.Return(E_FAIL);
-      position = space.BranchParent(position);
+      if (path.empty()) return call.Return(core_->options.browseUpNeverRefused ? S_OK : E_FAIL);
+      path.pop_back();
       return call.Return(S_OK);
     case OPC_BROWSE_DOWN: {
-      std::uint32_t child = name.empty() ? AddressSpace::kNone : space.FindChildBranch(position, name);
+      std::uint32_t child = name.empty() ? AddressSpace::kNone : space.FindChildBranch(state_->BrowseBranch(), name);
       if (child == AddressSpace::kNone) return call.Return(E_INVALIDARG);
-      position = child;
+      path.push_back(space.Resolve(child));
       return call.Return(S_OK);
     }
     case OPC_BROWSE_TO: {
       std::uint32_t target = space.FindBranch(name);
       if (target == AddressSpace::kNone) return call.Return(E_INVALIDARG);
-      position = target;
+      path.clear();
+      for (std::uint32_t b = target; b != AddressSpace::kRoot; b = space.BranchParent(b)) path.push_back(b);
+      std::reverse(path.begin(), path.end());
       return call.Return(S_OK);
     }
   }
@@ -203,7 +207,7 @@ HRESULT Server::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFil
     std::lock_guard<std::mutex> lock(core_->mutex);
     const AddressSpace& space = *core_->space;
     bool flatSpace = core_->options.organisation == OPC_NS_FLAT;
-    std::uint32_t start = flatSpace ? AddressSpace::kRoot : state_->browseBranch;
+    std::uint32_t start = flatSpace ? AddressSpace::kRoot : state_->BrowseBranch();
     if (dwBrowseFilterType == OPC_BRANCH) {
       std::vector<wide_string> names;
       if (!flatSpace)
@@ -226,8 +230,10 @@ HRESULT Server::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType, LPCWSTR szFil
             leaves.push_back(leaf);
         }
         if (deep) {
+          // Links are not followed: a flat listing names every leaf once.
           const auto& children = space.ChildBranches(b);
-          pending.insert(pending.end(), children.rbegin(), children.rend());
+          for (auto it = children.rbegin(); it != children.rend(); ++it)
+            if (!space.IsLink(*it)) pending.push_back(*it);
         }
       }
       source = std::make_shared<LeafList>(core_->space, std::move(leaves), fullIds);
@@ -251,7 +257,7 @@ HRESULT Server::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
   {
     std::lock_guard<std::mutex> lock(core_->mutex);
     const AddressSpace& space = *core_->space;
-    std::uint32_t position = core_->options.organisation == OPC_NS_FLAT ? AddressSpace::kRoot : state_->browseBranch;
+    std::uint32_t position = core_->options.organisation == OPC_NS_FLAT ? AddressSpace::kRoot : state_->BrowseBranch();
     if (name.empty() || space.FindChildLeaf(position, name) != AddressSpace::kNone ||
         space.FindChildBranch(position, name) != AddressSpace::kNone) {
       id = TaskItemId(space, position, name);

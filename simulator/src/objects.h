@@ -81,7 +81,10 @@ struct ServerState {
   std::size_t classIndex = 0;
   std::vector<com_ptr<Group>> groups;
   OPCHANDLE nextGroupHandle = 1;
-  std::uint32_t browseBranch = AddressSpace::kRoot;
+  // The branches stepped into from the root, the browse position last: a
+  // step up goes back the way the client came, also through links.
+  std::vector<std::uint32_t> browsePath;
+  std::uint32_t BrowseBranch() const { return browsePath.empty() ? AddressSpace::kRoot : browsePath.back(); }
   LCID locale = 0x0409;
   std::string clientName;
   FILETIME start = {0, 0};

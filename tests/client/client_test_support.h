@@ -36,6 +36,14 @@ class VEMDcnOpcClientInspector {
   float PercentDeadband() const { return c._PercentDeadband; }
   const QARUnicodeString& HostName() const { return c._HostName; }
   int SupportedTypeCount() const { return c._SupportedDataTypes.Size(); }
+  IOPCBrowseServerAddressSpace* Browse() const { return c._pBrowseAddressSpace(); }
+  // Tighter walk bounds, so that tests reach them in a few calls.
+  void LimitWalks(unsigned int depth, unsigned int climb, unsigned int enumeration, unsigned int walk) {
+    c._BrowseLimits.depth = depth;
+    c._BrowseLimits.climb = climb;
+    c._BrowseLimits.enumeration = enumeration;
+    c._BrowseLimits.walk = walk;
+  }
   int GroupCount() const { return c._Groups().Size(); }
   static ULONGLONG TicksPerMicrosecond() { return VEMDcnOpcClient::_TicksPerMicrosecond; }
 
@@ -48,6 +56,11 @@ class VEMDcnOpcClientInspector {
   void LogDuration(const char* prefix, LONGLONG start, unsigned int count, const char* format) {
     c._LogDuration(prefix, start, count, format);
   }
+
+  // Groups and the subscription of the asynchronous one.
+  const VEMDcnOpcGroup* Group(int position) const { return c._Groups()[position]; }
+  bool Subscribed() const { return c._pDataCallback() != nullptr || c._pConnectionPoint() != nullptr; }
+  long AsyncInterfaceEnd() { return c._AsyncInterfaceEnd(); }
 
   // A group made on the connected server and handed to the client's
   // connection, as a definition does; its server handle.

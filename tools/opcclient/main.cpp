@@ -1,115 +1,64 @@
-// opcclient: the library from the command line.
+// opcclient: the library from the command line. This file only wires the
+// command line to the commands (commands.h), one source file each.
 //
-//   opcclient servers [--host H]                 the OPC DA 2.0 servers a host offers
-//   opcclient status [--server PROGID] [--host H] vendor, version and state of a server
-//   opcclient --version                          the version of the library and the program
-//
-// Without --server the embedded simulation server is registered in this
-// process and used, so the commands work on a machine with no OPC server;
-// `servers` lists the machine's own servers wherever it has a server list.
+// Commands that need a server use the one named with --server, or else the
+// simulation server embedded in this program, so they work on a machine with
+// no OPC server; `servers` lists the machine's own servers (--sim: the
+// embedded simulator's).
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <iostream>
-#include <memory>
-#include <string>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
-#include "QARError.h"
-#include "QARSysLog.h"
-#include "VEMDcnOpcClient.h"
 #include "VEMDcnVersion.h"
-#include "comown.h"
-#include "opcsim/simulator.h"
+#include "commands.h"
+#include "errors.h"
 
 namespace {
 
-std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
+using opcclient::Format;
 
-QARUnicodeString Text(const std::string& utf8) {
-  QARUnicodeString text;
-  text.BuildFromUTF8(utf8.c_str());
-  return text;
+bool StandardErrorIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(fileno(stderr)) != 0;
+#endif
 }
 
-// The framework's error log (trace lines, internal notes) is shown only with
-// --verbose: what a user needs to know comes from the error objects.
-class ErrorLogFilter : public QARErrorLogSink {
- public:
-  explicit ErrorLogFilter(bool show) : show_(show) { previous_ = QARSetErrorLogSink(this); }
-  ~ErrorLogFilter() override { QARSetErrorLogSink(previous_); }
-  long WriteLine(int, const QARString& line) override {
-    if (show_) std::cerr << line.ConvertToChar() << "\n";
-    return S_OK;
-  }
-
- private:
-  bool show_;
-  QARErrorLogSink* previous_;
-};
-
-// The error object kept for a failed call, as the host would show it.
-int Fail(const char* what, long hr) {
-  std::cerr << "opcclient: " << what << " failed";
-  QARError* error = QARError::QARGetLastError(hr, nullptr);
-  if (error != nullptr) {
-    std::cerr << ": " << Utf8(error->GetNLSMessage());
-    error->Release();
-    QARError::QARCleanLastError();
-  } else {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
-    std::cerr << " (" << code << ")";
-  }
-  std::cerr << "\n";
-  return 1;
+// CSV records end with CR LF, which a Windows text stream would turn into CR CR LF.
+void WriteBinaryStandardOutput() {
+#ifdef _WIN32
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
 }
 
-int ListServers(const std::string& host) {
-  VEMDcnOpcClient client;
-  client.SetHostName(Text(host));
-  QARListValQARUnicodeString* servers = nullptr;
-  const long hr = client.GetOpcServerList(&servers);
-  std::unique_ptr<QARListValQARUnicodeString> owned(servers);
-  if (FAILED(hr)) {
-    // The error is fetched before the next operation, which starts afresh.
-    const int code = Fail("listing the servers", hr);
-    client.OpcStop();
-    return code;
-  }
-  if (servers != nullptr)
-    for (int i = 1; i <= servers->Size(); ++i) std::cout << Utf8((*servers)[i]) << "\n";
-  else
-    std::cout << "(no OPC DA 2.0 server)\n";
-  client.OpcStop();
-  return 0;
+void AddServerOptions(CLI::App* command, opcclient::ServerChoice& choice) {
+  command->add_option("--server", choice.server, "ProgID of the server (default: the embedded simulator)");
+  command->add_option("--host", choice.host, "Host the server runs on (default: this machine)");
+  auto* space = command->add_option("--sim-space", choice.simSpace,
+                                    "Embedded simulator: the address space of this file (simulator text format)");
+  command->add_option("--sim-generate", choice.simGenerate,
+                      "Embedded simulator: a generated address space, DEPTHxFANOUTxLEAVES (e.g. 3x10x100)")
+      ->excludes(space);
 }
 
-int ShowStatus(const std::string& server, const std::string& host) {
-  VEMDcnOpcClient client;
-  long hr = client.OpcStart(Text(server), Text(host), 1000, 0.0f);
-  if (FAILED(hr)) {
-    const int code = Fail("connecting", hr);
-    client.OpcStop();
-    return code;
-  }
-  QARUnicodeString status, state;
-  hr = client.GetServerStatus(status, state);
-  if (FAILED(hr)) {
-    const int code = Fail("reading the status", hr);
-    client.OpcStop();
-    return code;
-  }
-  std::cout << "Server:  " << server << " on " << (host.empty() ? "this machine" : host) << "\n"
-            << "Status:  " << Utf8(status) << "\n"
-            << "State:   " << Utf8(state) << "\n";
-  hr = client.OpcStop();
-  return FAILED(hr) ? Fail("disconnecting", hr) : 0;
+void AddFormatOption(CLI::App* command, std::string& format) {
+  command->add_option("--format", format, "Output: table (the default), json or csv (RFC 4180)")
+      ->check(CLI::IsMember({"table", "json", "csv"}, CLI::ignore_case));
 }
 
-// A server list the machine has registered (on Windows, the one a local
-// server brings); the embedded one would hide the machine's servers.
-bool MachineHasServerList() {
-  comown::task_string progId;
-  return SUCCEEDED(ProgIDFromCLSID(CLSID_OpcServerList, progId.put()));
+Format FormatNamed(const std::string& name) {
+  if (CLI::detail::to_lower(name) == "json") return Format::Json;
+  if (CLI::detail::to_lower(name) == "csv") return Format::Csv;
+  return Format::Table;
 }
 
 }  // namespace
@@ -117,38 +66,100 @@ bool MachineHasServerList() {
 int main(int argc, char** argv) {
   CLI::App app{"Command-line client of the OPC DA client library"};
   app.require_subcommand(1);
-  std::string host;
-  std::string server;
-  bool verbose = false;
   app.fallthrough();
+  bool verbose = false;
   app.add_flag("-v,--verbose", verbose, "Show the library's error log and trace lines");
   // The program is versioned with the library; this is the version of the library it loaded.
   app.set_version_flag("--version", std::string("opcclient ") + VEMDcnOpcClientVersion());
 
+  opcclient::ServerChoice choice;
+  std::string formatName = "table";
+
+  bool simulator = false;
   CLI::App* servers = app.add_subcommand("servers", "List the OPC DA 2.0 servers a host offers");
-  servers->add_option("--host", host, "Host to ask (default: this machine)");
+  servers->add_option("--host", choice.host, "Host to ask (default: this machine)");
+  servers->add_flag("--sim", simulator, "List the embedded simulator's servers instead");
+  AddFormatOption(servers, formatName);
 
   CLI::App* status = app.add_subcommand("status", "Show a server's vendor, version and state");
-  status->add_option("--server", server, "ProgID of the server (default: the embedded simulator)");
-  status->add_option("--host", host, "Host the server runs on (default: this machine)");
+  AddServerOptions(status, choice);
 
-  CLI11_PARSE(app, argc, argv);
-  ErrorLogFilter logFilter(verbose);
+  opcclient::BrowseRequest browseRequest;
+  CLI::App* browse = app.add_subcommand("browse", "List the items whose ID matches a pattern");
+  browse->add_option("pattern", browseRequest.pattern, "Item ID pattern: * ? # [a-z] [!abc] (default: *)");
+  browse->add_option("--type", browseRequest.type, "Only items the server offers in this type (VT_R8, ..., * for any)");
+  browse->add_option("--access", browseRequest.access, "Only items with these rights")
+      ->check(CLI::IsMember({"Readable", "Writable", "Readable/Writable"}));
+  AddFormatOption(browse, formatName);
+  AddServerOptions(browse, choice);
+
+  std::string treePattern = "*";
+  CLI::App* tree = app.add_subcommand("tree", "Show the address space as a tree");
+  tree->add_option("pattern", treePattern, "Leaves shown: item ID pattern (default: *)");
+  AddFormatOption(tree, formatName);
+  AddServerOptions(tree, choice);
+
+  std::vector<std::string> validateTags;
+  CLI::App* validate = app.add_subcommand("validate", "Check tags: host type, OPC type, direction");
+  validate->add_option("tags", validateTags, "Item IDs")->required();
+  AddFormatOption(validate, formatName);
+  AddServerOptions(validate, choice);
+
+  opcclient::ReadRequest readRequest;
+  CLI::App* read = app.add_subcommand("read", "Read tags as one group");
+  read->add_option("tags", readRequest.tags, "Item IDs")->required();
+  read->add_flag("--device", readRequest.device, "Read from the device, not the server's cache");
+  auto* repeat = read->add_option("--repeat", readRequest.repeat, "Read N times, a line per read")
+                     ->check(CLI::PositiveNumber);
+  read->add_option("--interval", readRequest.intervalMs, "Milliseconds between reads (default: 1000)")
+      ->check(CLI::NonNegativeNumber)
+      ->needs(repeat);
+  AddFormatOption(read, formatName);
+  AddServerOptions(read, choice);
+
+  opcclient::WriteRequest writeRequest;
+  CLI::App* write = app.add_subcommand("write", "Write values to tags as one group");
+  write->add_option("assignments", writeRequest.assignments, "TAG=VALUE, the value in the tag's type")->required();
+  write->add_flag("--async", writeRequest.async, "Write asynchronously, through the group VEM_APP_INPUTS");
+  AddServerOptions(write, choice);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int code = app.exit(error);
+    return code == 0 ? opcclient::kSucceeded : opcclient::kRefused;
+  }
+
+  opcclient::ErrorLogFilter logFilter(verbose);
+  const Format format = FormatNamed(formatName);
+  if (format == Format::Csv) WriteBinaryStandardOutput();
+  // Progress would mix with the log's lines.
+  opcclient::Console console{std::cout, std::cerr, StandardErrorIsTerminal() && !verbose};
 
   if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
     std::cerr << "opcclient: cannot enter COM\n";
-    return 1;
+    return opcclient::kFailed;
   }
-  int code = 0;
-  {
-    // The embedded simulator serves whenever no server was named.
-    std::unique_ptr<opcsim::Simulator> simulator;
-    if (servers->parsed() ? !MachineHasServerList() : server.empty()) {
-      simulator = std::make_unique<opcsim::Simulator>();
-      server = simulator->ProgId();
-    }
-    code = servers->parsed() ? ListServers(host) : ShowStatus(server, host);
+  int code = opcclient::kFailed;
+  try {
+    if (servers->parsed())
+      code = opcclient::ListServers(choice, simulator, format, console);
+    else if (status->parsed())
+      code = opcclient::ShowStatus(choice, console);
+    else if (browse->parsed())
+      code = opcclient::Browse(choice, browseRequest, format, console);
+    else if (tree->parsed())
+      code = opcclient::ShowTree(choice, treePattern, format, console);
+    else if (validate->parsed())
+      code = opcclient::Validate(choice, validateTags, format, console);
+    else if (read->parsed())
+      code = opcclient::Read(choice, readRequest, format, console);
+    else if (write->parsed())
+      code = opcclient::Write(choice, writeRequest, console);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "opcclient: out of memory\n";
   }
+  std::cout.flush();
   CoUninitialize();
   return code;
 }

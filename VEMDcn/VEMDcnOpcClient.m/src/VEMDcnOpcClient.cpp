@@ -24,6 +24,11 @@ QARUnicodeString CatalogText(const char* key) {
 void AssertionFailed(int line) {
   QARFatalError("AssertionFailed:FALSE", nullptr, nullptr, nullptr, VEMDCN_CLIENT_SOURCE, line);
 }
+
+QARUnicodeString RaisedMessage(QARError* raised, int line) {
+  AssertionFailed(line);
+  return raised != nullptr ? raised->GetNLSMessage() : QARUnicodeString();
+}
 }  // namespace vemdcn
 
 namespace {
@@ -198,7 +203,8 @@ long VEMDcnOpcClient::OpcStop() {
         result = E_POINTER;
       } else {
         result = _Connection->RemoveGroups(
-            [&](HRESULT failed, const char* context) { error.reset(_GetError(failed, context, nullptr)); });
+            [&](HRESULT failed, const char* context) { error.reset(_GetError(failed, context, nullptr)); },
+            [&](QARError* raised) { error.reset(_GetError(E_FAIL, vemdcn::RaisedMessage(raised, __LINE__), nullptr)); });
         _pGIT.reset();
       }
     }

@@ -1,7 +1,6 @@
 // The connection value: its teardown and the end of the asynchronous subscription.
 #include "VEMDcnOpcClientConnection.h"
 
-#include "QARXHContext.h"
 #include "VEMDcnOpcClientInternal.h"
 
 namespace {
@@ -12,7 +11,7 @@ const WCHAR kAsyncGroupName[] = OLESTR("VEM_APP_INPUTS");
 
 VEMDcnOpcClient::Connection::~Connection() {
   // Nobody is told of a failure here: the stop that reports them did not run.
-  RemoveGroups([](HRESULT, const char*) {});
+  RemoveGroups([](HRESULT, const char*) {}, [](QARError*) {});
   EndSubscription();
 }
 
@@ -22,16 +21,15 @@ bool VEMDcnOpcClient::Connection::IsAsyncGroup(const VEMDcnOpcGroup& group) noex
   return name == comown::view(kAsyncGroupName);
 }
 
-HRESULT VEMDcnOpcClient::Connection::EndSubscription() noexcept {
-  HRESULT result = S_OK;
-  if (connectionPoint) {
-    QARXHContext guard;
-    guard.Run([&] { result = connectionPoint->Unadvise(adviseCookie); });
-    adviseCookie = 0;
-    connectionPoint.reset();
+void VEMDcnOpcClient::Connection::GiveBack(const VEMDcnOpcGroup& group, bool madeOnServer, bool subscribed) noexcept {
+  if (git) {
+    if (group._SyncIOCookie != 0) git->RevokeInterfaceFromGlobal(group._SyncIOCookie);
+    if (group._AsyncIO2Cookie != 0) git->RevokeInterfaceFromGlobal(group._AsyncIO2Cookie);
   }
-  dataCallback.reset();
-  return result;
+  if (subscribed) EndSubscription();
+  // Removing the group also drops what the server holds for it, a callback
+  // it took in an Advise that then failed included.
+  if (server && madeOnServer) server->RemoveGroup(group._hServerGroup, TRUE);
 }
 
 // The client's views of its connection.
@@ -62,5 +60,3 @@ IConnectionPoint* VEMDcnOpcClient::_pConnectionPoint() const {
 }
 
 unsigned int VEMDcnOpcClient::_AdviseCookie() const { return _Connection ? _Connection->adviseCookie : 0; }
-
-long VEMDcnOpcClient::_AsyncInterfaceEnd() { return _Connection ? _Connection->EndSubscription() : S_OK; }

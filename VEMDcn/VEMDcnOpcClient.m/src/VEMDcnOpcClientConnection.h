@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "QARListPtrVEMDcnOpcGroup.h"
+#include "QARXHContext.h"
 #include "VEMDcnOpcClient.h"
 #include "VEMDcnOpcDataCallback.h"
 #include "VEMDcnOpcGroup.h"
@@ -40,30 +41,61 @@ struct VEMDcnOpcClient::Connection {
   // revoke them.
   comown::com_ptr<IGlobalInterfaceTable> git;
 
-  // Appends a defined group; the connection owns it from now on.
-  void AddGroup(std::unique_ptr<VEMDcnOpcGroup> group) {
+  // Appends a defined group; the connection owns it from now on. Should the
+  // list run out of memory, the caller still holds it.
+  void AddGroup(std::unique_ptr<VEMDcnOpcGroup>&& group) {
     groups.Append(group.get());
     (void)group.release();
   }
 
+  // The group that carries the data callback, by its reserved name.
+  static bool IsAsyncGroup(const VEMDcnOpcGroup& group) noexcept;
+
   // Ends the subscription: Unadvise's result, S_OK when there is none. The
   // cookie, the connection point and the callback go whatever Unadvise says.
-  HRESULT EndSubscription() noexcept;
+  // Unadvise runs guarded: a framework error raised inside it is handed to
+  // raised(error) and the result is E_FAIL.
+  template <class Raised>
+  HRESULT EndSubscription(Raised&& raised);
+  HRESULT EndSubscription() noexcept {
+    return EndSubscription([](QARError*) {});
+  }
 
   // Takes every group off the server, in list order: revokes its
   // registrations, ends the subscription it carries, removes it and deletes
   // its record. Each failed revoke or removal is passed to
-  // failed(hr, context). The result is that of the last revoke or
+  // failed(hr, context), a framework error raised while the subscription
+  // ends to raised(error). The result is that of the last revoke or
   // subscription end (S_OK when none ran); a failed removal leaves it alone.
-  template <class Failed>
-  HRESULT RemoveGroups(Failed&& failed);
+  template <class Failed, class Raised>
+  HRESULT RemoveGroups(Failed&& failed, Raised&& raised);
 
- private:
-  static bool IsAsyncGroup(const VEMDcnOpcGroup& group) noexcept;
+  // Gives back what a definition that failed had taken, in the order a stop
+  // would: the group's registrations, the subscription the definition made,
+  // the group on the server (when the server made one). Nothing is reported:
+  // the failure that ended the definition is what the caller hears of.
+  void GiveBack(const VEMDcnOpcGroup& group, bool madeOnServer, bool subscribed) noexcept;
+
 };
 
-template <class Failed>
-HRESULT VEMDcnOpcClient::Connection::RemoveGroups(Failed&& failed) {
+template <class Raised>
+HRESULT VEMDcnOpcClient::Connection::EndSubscription(Raised&& raised) {
+  HRESULT result = S_OK;
+  if (connectionPoint) {
+    QARXHContext guard;
+    if (!guard.Run([&] { result = connectionPoint->Unadvise(adviseCookie); })) {
+      result = E_FAIL;
+      raised(guard.GetError());
+    }
+    adviseCookie = 0;
+    connectionPoint.reset();
+  }
+  dataCallback.reset();
+  return result;
+}
+
+template <class Failed, class Raised>
+HRESULT VEMDcnOpcClient::Connection::RemoveGroups(Failed&& failed, Raised&& raised) {
   HRESULT result = S_OK;
   while (groups.Size() > 0) {
     const std::unique_ptr<VEMDcnOpcGroup> group(groups[1]);
@@ -77,10 +109,10 @@ HRESULT VEMDcnOpcClient::Connection::RemoveGroups(Failed&& failed) {
       if (group->_AsyncIO2Cookie != 0) {
         result = git->RevokeInterfaceFromGlobal(group->_AsyncIO2Cookie);
         if (FAILED(result)) failed(result, "RevokeInterfaceFromGlobal");
-        result = EndSubscription();
+        result = EndSubscription(raised);
       }
     }
-    if (IsAsyncGroup(*group)) result = EndSubscription();
+    if (IsAsyncGroup(*group)) result = EndSubscription(raised);
     if (server) {
       const HRESULT removed = server->RemoveGroup(group->_hServerGroup, TRUE);
       if (FAILED(removed)) failed(removed, "RemoveGroup");

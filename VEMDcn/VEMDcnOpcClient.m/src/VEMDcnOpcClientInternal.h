@@ -52,6 +52,11 @@ QARUnicodeString CatalogText(const char* key);
 // Internal consistency fault.
 void AssertionFailed(int line);
 
+// A framework error raised inside a guarded block (QARXHContext): reported as
+// a failed assertion at line; its message becomes the context of the error
+// the operation builds.
+QARUnicodeString RaisedMessage(QARError* raised, int line);
+
 // --- The frame of every exported operation ----------------------------------
 //
 // Every exported operation of the client runs its body through Guarded:

@@ -1,14 +1,19 @@
 // VEMDcnOpcItemTreeNode: the node of the browse tree.
 #include "VEMDcnOpcItemTreeNode.h"
 
+#include <utility>
+
 QARMetaClass* VEMDcnOpcItemTreeNode::meta_object = nullptr;
 
 VEMDcnOpcItemTreeNode::VEMDcnOpcItemTreeNode() : _IsLeaf(1) {}
 
-VEMDcnOpcItemTreeNode::VEMDcnOpcItemTreeNode(const QARUnicodeString& iName, const QARUnicodeString& iTag,
-                                             const QARUnicodeString& iType, const QARUnicodeString& iDirection,
-                                             unsigned char iIsLeaf)
-    : _Name(iName), _Tag(iTag), _Type(iType), _Direction(iDirection), _IsLeaf(iIsLeaf) {}
+VEMDcnOpcItemTreeNode::VEMDcnOpcItemTreeNode(QARUnicodeString iName, QARUnicodeString iTag, QARUnicodeString iType,
+                                             QARUnicodeString iDirection, unsigned char iIsLeaf)
+    : _Name(std::move(iName)),
+      _Tag(std::move(iTag)),
+      _Type(std::move(iType)),
+      _Direction(std::move(iDirection)),
+      _IsLeaf(iIsLeaf) {}
 
 // _Children goes with the node and releases every child.
 VEMDcnOpcItemTreeNode::~VEMDcnOpcItemTreeNode() {}
@@ -51,10 +56,9 @@ void VEMDcnOpcItemTreeNode::SetDirection(const QARUnicodeString& iDirection) { _
 QARListValQARBaseUnknown_var VEMDcnOpcItemTreeNode::GetChildren() const { return _Children; }
 
 void VEMDcnOpcItemTreeNode::AddChild(VEMDcnOpcItemTreeNode* iChild) {
-  // The temporary handle's reference is dropped on return; the list keeps one
-  // of its own, so the node gains exactly one reference on the child.
-  QARBaseUnknown_var child(iChild);
-  _Children.Append(child);
+  // The handle's one reference moves into the list: the node gains exactly
+  // one reference on the child.
+  _Children.Append(QARBaseUnknown_var(iChild));
   _IsLeaf = 0;
 }
 

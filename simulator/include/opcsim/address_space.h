@@ -63,6 +63,11 @@ class AddressSpace {
   std::uint32_t AddBranch(std::uint32_t parent, comown::wide_view name);
   // The branch at that path below the root, creating the missing ones.
   std::uint32_t AddBranchPath(const std::string& path);
+  // A child branch of `parent` that leads to `target`, an existing branch: a
+  // link, as servers that show one part of their space in several places
+  // have. A link to the branch itself or to an ancestor makes a space that
+  // contains itself. kNone when `parent` has a branch of that name.
+  std::uint32_t AddBranchLink(std::uint32_t parent, comown::wide_view name, std::uint32_t target);
   // Adds a leaf under the branch; kNone when a leaf of that name exists there.
   std::uint32_t AddLeaf(std::uint32_t branch, comown::wide_view name, const ItemSpec& spec);
   // Adds a leaf at a full item ID, creating the branches on the way.
@@ -80,6 +85,11 @@ class AddressSpace {
   std::uint32_t BranchParent(std::uint32_t branch) const { return branches_[branch].parent; }
   std::uint32_t LeafParent(std::uint32_t leaf) const { return leaves_[leaf].parent; }
   comown::wide_view BranchName(std::uint32_t branch) const { return Text(branches_[branch].name); }
+  // Where a child branch leads: the target of a link, the branch itself otherwise.
+  std::uint32_t Resolve(std::uint32_t branch) const {
+    return branches_[branch].target == kNone ? branch : branches_[branch].target;
+  }
+  bool IsLink(std::uint32_t branch) const { return branches_[branch].target != kNone; }
   comown::wide_view LeafName(std::uint32_t leaf) const;
   // Full path of a branch ("" for the root) and full item ID of a leaf.
   comown::wide_string BranchPath(std::uint32_t branch) const;
@@ -94,7 +104,7 @@ class AddressSpace {
 
   std::uint32_t FindChildBranch(std::uint32_t branch, comown::wide_view name) const;
   std::uint32_t FindChildLeaf(std::uint32_t branch, comown::wide_view name) const;
-  // By full path / item ID; kNone when absent.
+  // By full path / item ID, following links; kNone when absent.
   std::uint32_t FindBranch(comown::wide_view path) const;
   std::uint32_t FindLeaf(comown::wide_view itemId) const;
   std::uint32_t FindLeaf(const std::string& itemId) const { return FindLeaf(comown::to_wide(itemId)); }
@@ -120,6 +130,7 @@ class AddressSpace {
   struct Branch {
     std::uint32_t parent = kNone;
     Name name;
+    std::uint32_t target = kNone;  // a link: the branch it leads to
     std::vector<std::uint32_t> branches;
     std::vector<std::uint32_t> leaves;
     // Lookup indexes sorted by name, rebuilt lazily after additions.

@@ -96,6 +96,9 @@ struct Options {
   // A hostile server: past their end, enumerators answer S_OK with their last
   // element again, forever.
   bool enumeratorsNeverEnd = false;
+  // A hostile server: OPC_BROWSE_UP succeeds at the root too, where the
+  // position stays, so that a climb to the root never meets a refusal.
+  bool browseUpNeverRefused = false;
   // Fastest update rate in ms; slower requests are granted as asked.
   DWORD minUpdateRate = 10;
 };
