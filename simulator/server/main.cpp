@@ -12,6 +12,7 @@
 // and the machine's server list.
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include <windows.h>
 #include <objbase.h>
@@ -30,6 +31,7 @@ namespace {
 constexpr DWORD kUnusedTimeoutMs = 10000;
 constexpr DWORD kLingerMs = 500;
 constexpr DWORD kPollMs = 50;
+constexpr DWORD kDeliveryMs = 10;
 
 enum class Mode { Serve, Embedded, Register, Unregister, Help };
 
@@ -115,11 +117,36 @@ void WaitUntilDone(bool embedded) {
   }
 }
 
+// Completions of asynchronous requests go out from a thread of their own once
+// the request has returned, as from any server that does the work later: a
+// client receives them as calls into its apartment, which a single-threaded
+// one takes only while it dispatches messages.
+class CompletionDelivery {
+ public:
+  explicit CompletionDelivery(opcsim::Simulator& simulator)
+      : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), thread_([this, &simulator] { Run(simulator); }) {}
+  ~CompletionDelivery() {
+    SetEvent(stop_);
+    thread_.join();
+    CloseHandle(stop_);
+  }
+
+ private:
+  void Run(opcsim::Simulator& simulator) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    while (WaitForSingleObject(stop_, kDeliveryMs) == WAIT_TIMEOUT) simulator.DeliverCompletions();
+    CoUninitialize();
+  }
+  HANDLE stop_;
+  std::thread thread_;
+};
+
 int Serve(const Command& command) {
   opcsim::Options options;
   // The registration names the classes; the simulator leaves the registry alone.
   options.registerProgIds = false;
   options.serverList = false;
+  options.asyncDelivery = opcsim::AsyncDelivery::Queued;
   if (!command.spaceFile.empty()) {
     std::string error;
     options.space = opcsim::LoadAddressSpaceFile(command.spaceFile, &error);
@@ -138,6 +165,7 @@ int Serve(const Command& command) {
   {
     opcsim::Simulator simulator(options);
     simulator.Calls().Enable(false);  // a long-running server keeps no call log
+    CompletionDelivery delivery(simulator);
     opcsim_server::MachineServerListRegistration serverList(simulator.core());
     if (FAILED(simulator.RegistrationResult()) || FAILED(serverList.Result())) {
       std::fprintf(stderr, "opcsim-server: registering the class objects failed (0x%08lX, 0x%08lX)\n",
