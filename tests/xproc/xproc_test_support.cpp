@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "QARString.h"
+#include "VEMDcnOpcItem.h"
 
 namespace xproc {
 
@@ -51,6 +52,18 @@ bool WaitForNoServer(DWORD timeoutMs) {
   return true;
 }
 
+int EndServerHeldByTheTable() {
+  if (WaitForNoServer(1000)) return 0;
+  int ended = 0;
+  for (DWORD id : ServerProcesses()) {
+    Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+    if (!process.get() || !TerminateProcess(process.get(), 1)) continue;
+    WaitForSingleObject(process.get(), kExitTimeoutMs);
+    ++ended;
+  }
+  return ended;
+}
+
 comown::com_ptr<IOPCServer> ActivateServer() {
   comown::com_ptr<IOPCServer> server;
   EXPECT_EQ(S_OK, CoCreateInstance(CLSID_OpcSimDAServer, nullptr, CLSCTX_LOCAL_SERVER, IID_IOPCServer,
@@ -79,6 +92,35 @@ QARUnicodeString Text(const std::string& utf8) {
 }
 
 std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
+
+long DefineGroup(VEMDcnOpcClient& client, const std::string& name, const std::vector<std::string>& ids,
+                 unsigned char useGIT, unsigned char asyncWrite, unsigned long& handle) {
+  std::vector<std::wstring> texts;
+  for (const std::string& id : ids) texts.push_back(comown::to_wide(id));
+  std::vector<const unsigned short*> pointers;
+  for (const std::wstring& text : texts) pointers.push_back(reinterpret_cast<const unsigned short*>(text.c_str()));
+  std::vector<VARIANT> types(ids.size());  // VT_EMPTY: canonical
+  std::wstring group = comown::to_wide(name);
+  const unsigned char active = 1;
+  return client.DefineGroup(reinterpret_cast<unsigned short*>(&group[0]), static_cast<unsigned long>(ids.size()),
+                            nullptr, pointers.data(), types.data(), handle, useGIT, active, asyncWrite);
+}
+
+std::string Shown(const VARIANT& value) {
+  return std::to_string(value.vt) + ":" + Utf8(VEMDcnOpcItem::Variant2String(value));
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  return true;
+}
 
 ProxyRegistration::ProxyRegistration() : dll_(LoadLibraryW(ProgramFolderFile(L"opc_proxy.dll").c_str())) {}
 

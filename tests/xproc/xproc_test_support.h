@@ -11,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <windows.h>
 
 #include "QARUnicodeString.h"
+#include "VEMDcnOpcClient.h"
 #include "comown.h"
 #include "opcsim/simulator.h"
 
@@ -30,6 +32,11 @@ std::vector<DWORD> ServerProcesses();
 // True once no opcsim-server.exe runs, false after the timeout.
 bool WaitForNoServer(DWORD timeoutMs);
 
+// Under Wine a table entry that held a proxy to the server keeps references
+// to the server's object after it was revoked: the server never exits. Ends
+// such a server once it has had the time to exit; how many it ended.
+int EndServerHeldByTheTable();
+
 // The server object, activated in its own process.
 comown::com_ptr<IOPCServer> ActivateServer();
 // Runs opcsim-server.exe (beside the test program) with these arguments; its exit code.
@@ -37,6 +44,17 @@ DWORD RunServerProgram(const std::wstring& arguments);
 
 QARUnicodeString Text(const std::string& utf8);
 std::string Utf8(const QARUnicodeString& text);
+
+// Defines a group of these items in their canonical types, as a host does.
+long DefineGroup(VEMDcnOpcClient& client, const std::string& name, const std::vector<std::string>& ids,
+                 unsigned char useGIT, unsigned char asyncWrite, unsigned long& handle);
+// A value as a host sees it: its type and the item model's text.
+std::string Shown(const VARIANT& value);
+
+// Dispatches the thread's messages, and with them the calls that other
+// processes make into its single-threaded apartment, until done() or the
+// timeout; done()'s last answer.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // opc_proxy.dll, beside the test program, registered and unregistered as
 // regsvr32 does it; the destructor registers it again.
