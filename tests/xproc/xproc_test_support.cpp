@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 #include "QARString.h"
 #include "VEMDcnOpcItem.h"
 
@@ -44,12 +46,8 @@ std::vector<DWORD> ServerProcesses() {
 }
 
 bool WaitForNoServer(DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!ServerProcesses().empty()) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-  return true;
+  // Dispatching: a server that calls back into this apartment must not wait for it.
+  return PumpUntil([] { return ServerProcesses().empty(); }, timeoutMs);
 }
 
 int EndServerHeldByTheTable() {
@@ -115,7 +113,8 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   while (!done()) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    // Woken by a message, or after a while to ask done() again.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)), QS_ALLINPUT);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
   }
