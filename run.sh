@@ -13,8 +13,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 NATIVE_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev)
-# wine64 is the loader; wine puts wine and wineserver on the PATH.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)
+# wine64 is the loader; wine puts wine and wineserver on the PATH. widl
+# (mingw-w64-tools) builds the OPC proxies from our IDL, which imports the
+# system IDL files of libwine-dev.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev wine64 wine)
 # libFuzzer and the sanitizer runtimes of clang.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 JOBS=${JOBS:-$(nproc)}
@@ -91,7 +93,7 @@ check_imports() {
   for file in "$@"; do
     while read -r dll; do
       case "${dll,,}" in
-        kernel32.dll | user32.dll | advapi32.dll | ole32.dll | oleaut32.dll | msvcrt.dll | api-ms-win-*.dll) ;;
+        kernel32.dll | user32.dll | advapi32.dll | ole32.dll | oleaut32.dll | rpcrt4.dll | msvcrt.dll | api-ms-win-*.dll) ;;
         vemdcnopcclient.dll) ;;
         *) echo "$file imports $dll, which Windows does not provide" >&2; status=1 ;;
       esac

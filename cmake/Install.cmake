@@ -8,8 +8,9 @@
 # named in that target's link interface as files, so that they neither become
 # targets a host has to know nor land among the system's libraries.
 #
-# The simulator and the tests install nothing. A build tree also exports the
-# simulator, for hosts that want a server to try against (see the end).
+# The tests install nothing, the simulator only its Windows local server. A
+# build tree also exports the simulator, for hosts that want a server to try
+# against (see the end).
 include(CMakePackageConfigHelpers)
 
 set(VEMDCN_INCLUDE_DIR ${CMAKE_INSTALL_INCLUDEDIR}/VEMDcnOpcClient)
@@ -74,6 +75,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/VEMDcn/msgcatalog/VEMDcnOpcClient.cat DESTIN
 install(TARGETS opcclient RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(NOT WIN32)
   set_target_properties(opcclient PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+endif()
+
+# --- The simulation server, on Windows ------------------------------------------
+#
+# opcsim-server.exe and the OPC proxies it needs across processes, for users
+# who want a server to try (docs/user-guide.md, section 10).
+if(WIN32)
+  install(TARGETS opcsim-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS opc_proxy LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE.txt DESTINATION ${VEMDCN_DOC_DIR})

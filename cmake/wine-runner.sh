@@ -1,12 +1,17 @@
 #!/bin/sh
 # Runs windows-target programs under Wine, headless. ctest uses it as the
 # cross-compiling emulator; it also works by hand:
-#   wine-runner.sh program.exe [args...]   run the program; its exit code is ours
-#   wine-runner.sh --start <build tree>    create the prefix if needed, keep a wineserver up
-#   wine-runner.sh --stop <build tree>     stop that wineserver and everything in the prefix
+#   wine-runner.sh program.exe [args...]          run the program; its exit code is ours
+#   wine-runner.sh --start <build tree> [name]    create the prefix if needed, keep a wineserver up
+#   wine-runner.sh --stop <build tree> [name]     stop that wineserver and everything in the prefix
+#   wine-runner.sh --in <build tree> <name> program.exe [args...]
+#                                                 run the program in that tree's prefix <name>
 # A program in a build tree (the nearest directory above it with a CMakeCache.txt)
-# always runs in <build tree>/wineprefix, so that ctest's runs and runs by hand
-# share one prefix whatever the environment says; elsewhere $WINEPREFIX decides.
+# runs in <build tree>/wineprefix, so that ctest's runs and runs by hand share
+# one prefix whatever the environment says; elsewhere $WINEPREFIX decides. A
+# suite that changes the prefix's registry (registered servers and proxies)
+# names a prefix of its own, with its own wineserver, so that it cannot touch
+# the other tests' COM classes.
 set -eu
 
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -33,13 +38,13 @@ build_tree_of() {
 prefix_of_tree() {
   [ -f "${1:-}/CMakeCache.txt" ] || { echo "wine-runner: ${1:-(none)} is not a build tree" >&2; exit 2; }
   # Wine takes only an absolute prefix.
-  WINEPREFIX="$(cd "$1" && pwd)/wineprefix"
+  WINEPREFIX="$(cd "$1" && pwd)/${2:-wineprefix}"
   export WINEPREFIX
 }
 
 case "${1:-}" in
   --start)
-    prefix_of_tree "${2:-}"
+    prefix_of_tree "${2:-}" "${3:-}"
     mkdir -p "$WINEPREFIX"
     log="$WINEPREFIX/start.log"
     # The server and the services stay up after this script: they must not hold
@@ -51,11 +56,17 @@ case "${1:-}" in
     "$WINE" cmd /c exit >>"$log" 2>&1 </dev/null || { cat "$log" >&2; exit 1; }
     ;;
   --stop)
-    prefix_of_tree "${2:-}"
+    prefix_of_tree "${2:-}" "${3:-}"
     "$WINESERVER" -k 2>/dev/null || true
     ;;
+  --in)
+    [ $# -ge 4 ] || { echo "usage: $0 --in <build tree> <name> program.exe [args...]" >&2; exit 2; }
+    prefix_of_tree "$2" "$3"
+    shift 3
+    exec "$WINE" "$@"
+    ;;
   "")
-    echo "usage: $0 program.exe [args...] | --start <build tree> | --stop <build tree>" >&2
+    echo "usage: $0 program.exe [args...] | --start|--stop <build tree> [name] | --in <build tree> <name> program.exe [args...]" >&2
     exit 2
     ;;
   *)

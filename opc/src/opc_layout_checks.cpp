@@ -2,64 +2,14 @@
 // real servers were compiled with, on 64-bit and on 32-bit Windows alike.
 #include <cstddef>
 
+#include "opc_layout_table.h"
 #include "opcda.h"
 
-#define CHECK_OFFSET(type, field, win64, win32) \
-  static_assert(offsetof(type, field) == (sizeof(void*) == 8 ? (win64) : (win32)), #type "::" #field)
 #define CHECK_SIZE(type, win64, win32) \
-  static_assert(sizeof(type) == (sizeof(void*) == 8 ? (win64) : (win32)), "sizeof " #type)
-
-CHECK_SIZE(OPCITEMDEF, 48, 28);
-CHECK_OFFSET(OPCITEMDEF, szAccessPath, 0, 0);
-CHECK_OFFSET(OPCITEMDEF, szItemID, 8, 4);
-CHECK_OFFSET(OPCITEMDEF, bActive, 16, 8);
-CHECK_OFFSET(OPCITEMDEF, hClient, 20, 12);
-CHECK_OFFSET(OPCITEMDEF, dwBlobSize, 24, 16);
-CHECK_OFFSET(OPCITEMDEF, pBlob, 32, 20);
-CHECK_OFFSET(OPCITEMDEF, vtRequestedDataType, 40, 24);
-CHECK_OFFSET(OPCITEMDEF, wReserved, 42, 26);
-
-CHECK_SIZE(OPCITEMRESULT, 24, 20);
-CHECK_OFFSET(OPCITEMRESULT, hServer, 0, 0);
-CHECK_OFFSET(OPCITEMRESULT, vtCanonicalDataType, 4, 4);
-CHECK_OFFSET(OPCITEMRESULT, wReserved, 6, 6);
-CHECK_OFFSET(OPCITEMRESULT, dwAccessRights, 8, 8);
-CHECK_OFFSET(OPCITEMRESULT, dwBlobSize, 12, 12);
-CHECK_OFFSET(OPCITEMRESULT, pBlob, 16, 16);
-
-CHECK_SIZE(OPCITEMSTATE, 40, 32);
-CHECK_OFFSET(OPCITEMSTATE, hClient, 0, 0);
-CHECK_OFFSET(OPCITEMSTATE, ftTimeStamp, 4, 4);
-CHECK_OFFSET(OPCITEMSTATE, wQuality, 12, 12);
-CHECK_OFFSET(OPCITEMSTATE, wReserved, 14, 14);
-CHECK_OFFSET(OPCITEMSTATE, vDataValue, 16, 16);
-
-CHECK_SIZE(OPCSERVERSTATUS, 56, 48);
-CHECK_OFFSET(OPCSERVERSTATUS, ftStartTime, 0, 0);
-CHECK_OFFSET(OPCSERVERSTATUS, ftCurrentTime, 8, 8);
-CHECK_OFFSET(OPCSERVERSTATUS, ftLastUpdateTime, 16, 16);
-CHECK_OFFSET(OPCSERVERSTATUS, dwServerState, 24, 24);
-CHECK_OFFSET(OPCSERVERSTATUS, dwGroupCount, 28, 28);
-CHECK_OFFSET(OPCSERVERSTATUS, dwBandWidth, 32, 32);
-CHECK_OFFSET(OPCSERVERSTATUS, wMajorVersion, 36, 36);
-CHECK_OFFSET(OPCSERVERSTATUS, wMinorVersion, 38, 38);
-CHECK_OFFSET(OPCSERVERSTATUS, wBuildNumber, 40, 40);
-CHECK_OFFSET(OPCSERVERSTATUS, wReserved, 42, 42);
-CHECK_OFFSET(OPCSERVERSTATUS, szVendorInfo, 48, 44);
-
-CHECK_SIZE(OPCITEMATTRIBUTES, 80, 56);
-CHECK_OFFSET(OPCITEMATTRIBUTES, szAccessPath, 0, 0);
-CHECK_OFFSET(OPCITEMATTRIBUTES, szItemID, 8, 4);
-CHECK_OFFSET(OPCITEMATTRIBUTES, bActive, 16, 8);
-CHECK_OFFSET(OPCITEMATTRIBUTES, hClient, 20, 12);
-CHECK_OFFSET(OPCITEMATTRIBUTES, hServer, 24, 16);
-CHECK_OFFSET(OPCITEMATTRIBUTES, dwAccessRights, 28, 20);
-CHECK_OFFSET(OPCITEMATTRIBUTES, dwBlobSize, 32, 24);
-CHECK_OFFSET(OPCITEMATTRIBUTES, pBlob, 40, 28);
-CHECK_OFFSET(OPCITEMATTRIBUTES, vtRequestedDataType, 48, 32);
-CHECK_OFFSET(OPCITEMATTRIBUTES, vtCanonicalDataType, 50, 34);
-CHECK_OFFSET(OPCITEMATTRIBUTES, dwEUType, 52, 36);
-CHECK_OFFSET(OPCITEMATTRIBUTES, vEUInfo, 56, 40);
+  static_assert(sizeof(type) == (sizeof(void*) == 8 ? (win64) : (win32)), "sizeof " #type);
+#define CHECK_OFFSET(type, field, win64, win32) \
+  static_assert(offsetof(type, field) == (sizeof(void*) == 8 ? (win64) : (win32)), #type "::" #field);
+OPC_STRUCT_LAYOUTS(CHECK_SIZE, CHECK_OFFSET)
 
 static_assert(sizeof(OPCHANDLE) == 4, "OPCHANDLE is 32-bit");
 static_assert(sizeof(OPCDATASOURCE) == 4 && sizeof(OPCSERVERSTATE) == 4, "enumerations are 4 bytes");

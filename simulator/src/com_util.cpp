@@ -12,7 +12,13 @@ std::atomic<long>& LiveObjectCounter() {
   return counter;
 }
 
+std::atomic<unsigned long>& CreatedObjectCounter() {
+  static std::atomic<unsigned long> counter{0};
+  return counter;
+}
+
 long LiveObjects() { return LiveObjectCounter().load(); }
+unsigned long CreatedObjects() { return CreatedObjectCounter().load(); }
 
 void ComObject::EnableFreeThreadedMarshaler(IUnknown* outer) {
 #ifdef _WIN32

@@ -17,8 +17,10 @@ using comown::com_ptr;
 using comown::wide_string;
 using comown::wide_view;
 
-// Counts every simulator object handed to clients.
+// Counts every simulator object handed to clients: those alive, and all
+// that were ever made.
 std::atomic<long>& LiveObjectCounter();
+std::atomic<unsigned long>& CreatedObjectCounter();
 
 // Base of every COM object of the simulator: the reference count, the
 // live-object count and, on Windows, the aggregated free-threaded marshaler,
@@ -26,7 +28,10 @@ std::atomic<long>& LiveObjectCounter();
 // reach the object directly.
 class ComObject {
  public:
-  ComObject() { ++LiveObjectCounter(); }
+  ComObject() {
+    ++LiveObjectCounter();
+    ++CreatedObjectCounter();
+  }
   virtual ~ComObject() { --LiveObjectCounter(); }
   ComObject(const ComObject&) = delete;
   ComObject& operator=(const ComObject&) = delete;

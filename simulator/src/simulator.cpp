@@ -32,7 +32,8 @@ void Simulator::Register() {
     return SUCCEEDED(hr);
   };
   for (std::size_t i = 0; i < options.classes.size(); ++i)
-    if (serve(i, options.classes[i].clsid)) UseProgId(*core_, options.classes[i].progId, options.classes[i].clsid);
+    if (serve(i, options.classes[i].clsid) && options.registerProgIds)
+      UseProgId(*core_, options.classes[i].progId, options.classes[i].clsid);
   if (options.serverList) serve(kServerList, CLSID_OpcServerList);
 }
 

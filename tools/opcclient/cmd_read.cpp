@@ -1,13 +1,13 @@
 // opcclient read: a group of the tags, read once (a line per tag) or
 // repeatedly (a line per read), each value as the item model formats it.
 #include <chrono>
-#include <thread>
 
 #include "VEMDcnOpcItem.h"
 #include "commands.h"
 #include "errors.h"
 #include "tag_group.h"
 #include "text.h"
+#include "wait.h"
 
 namespace opcclient {
 
@@ -48,7 +48,7 @@ int ReadRepeatedly(VEMDcnOpcClient& client, unsigned long handle, const ReadRequ
   RecordStream records(console.out, format, columns);
   std::vector<comown::com_variant> values(request.tags.size());
   for (int read = 1; read <= request.repeat; ++read) {
-    if (read > 1) std::this_thread::sleep_for(std::chrono::milliseconds(request.intervalMs));
+    if (read > 1) WaitDispatching(std::chrono::milliseconds(request.intervalMs));
     const long hr = ReadGroup(client, handle, request.device, values);
     if (FAILED(hr)) return ReportFailure(console, "read " + std::to_string(read), hr);
     Row row = {read};

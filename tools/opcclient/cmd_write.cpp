@@ -7,6 +7,7 @@
 #include "tag_group.h"
 #include "tags.h"
 #include "value_text.h"
+#include "wait.h"
 
 namespace opcclient {
 
@@ -78,6 +79,9 @@ int Write(const ServerChoice& choice, const WriteRequest& request, Console& cons
   hr = request.async ? session.Client().ASyncWriteGroup(handle, VariantArray(values), useGIT)
                      : session.Client().SyncWriteGroup(handle, VariantArray(values), useGIT);
   if (FAILED(hr)) return ReportFailure(console, "writing", hr);
+  // A server in another process sends the completion after the write
+  // returned: dispatched here, it finds the subscription still there.
+  if (request.async) WaitDispatching(std::chrono::milliseconds(100));
 
   for (size_t i = 0; i < assignments.size(); ++i)
     console.out << assignments[i].tag << " = " << assignments[i].text << " (" << infos[i].opcType << ")\n";

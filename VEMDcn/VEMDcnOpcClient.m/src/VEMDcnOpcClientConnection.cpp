@@ -7,6 +7,12 @@ namespace {
 
 const WCHAR kAsyncGroupName[] = OLESTR("VEM_APP_INPUTS");
 
+// RPC_E_INVALID_OBJREF: what Wine's table answers when it revokes an entry
+// holding a proxy to another process. It removes the entry, then fails to
+// release the marshaled data, since that names an apartment of the other
+// process (Windows revokes such entries).
+constexpr HRESULT kInvalidObjectReference = static_cast<HRESULT>(0x8001011DL);
+
 }  // namespace
 
 VEMDcnOpcClient::Connection::~Connection() {
@@ -21,10 +27,19 @@ bool VEMDcnOpcClient::Connection::IsAsyncGroup(const VEMDcnOpcGroup& group) noex
   return name == comown::view(kAsyncGroupName);
 }
 
+HRESULT VEMDcnOpcClient::Connection::Revoke(DWORD cookie, REFIID iid) noexcept {
+  const HRESULT hr = git->RevokeInterfaceFromGlobal(cookie);
+  if (hr != kInvalidObjectReference) return hr;
+  // Revoked all the same when the table no longer knows the entry; an entry
+  // still there is a real failure.
+  comown::com_ptr<IUnknown> still;
+  return git->GetInterfaceFromGlobal(cookie, iid, still.put_void()) == E_INVALIDARG ? S_OK : hr;
+}
+
 void VEMDcnOpcClient::Connection::GiveBack(const VEMDcnOpcGroup& group, bool madeOnServer, bool subscribed) noexcept {
   if (git) {
-    if (group._SyncIOCookie != 0) git->RevokeInterfaceFromGlobal(group._SyncIOCookie);
-    if (group._AsyncIO2Cookie != 0) git->RevokeInterfaceFromGlobal(group._AsyncIO2Cookie);
+    if (group._SyncIOCookie != 0) Revoke(group._SyncIOCookie, IID_IOPCSyncIO);
+    if (group._AsyncIO2Cookie != 0) Revoke(group._AsyncIO2Cookie, IID_IOPCAsyncIO2);
   }
   if (subscribed) EndSubscription();
   // Removing the group also drops what the server holds for it, a callback

@@ -48,6 +48,9 @@ struct VEMDcnOpcClient::Connection {
     (void)group.release();
   }
 
+  // Revokes a registration of the table (the entry holds `iid`).
+  HRESULT Revoke(DWORD cookie, REFIID iid) noexcept;
+
   // The group that carries the data callback, by its reserved name.
   static bool IsAsyncGroup(const VEMDcnOpcGroup& group) noexcept;
 
@@ -103,11 +106,11 @@ HRESULT VEMDcnOpcClient::Connection::RemoveGroups(Failed&& failed, Raised&& rais
     if (!group) continue;
     if (git) {
       if (group->_SyncIOCookie != 0) {
-        result = git->RevokeInterfaceFromGlobal(group->_SyncIOCookie);
+        result = Revoke(group->_SyncIOCookie, IID_IOPCSyncIO);
         if (FAILED(result)) failed(result, "RevokeInterfaceFromGlobal");
       }
       if (group->_AsyncIO2Cookie != 0) {
-        result = git->RevokeInterfaceFromGlobal(group->_AsyncIO2Cookie);
+        result = Revoke(group->_AsyncIO2Cookie, IID_IOPCAsyncIO2);
         if (FAILED(result)) failed(result, "RevokeInterfaceFromGlobal");
         result = EndSubscription(raised);
       }

@@ -81,6 +81,10 @@ struct Options {
   std::string host;
   // Register the server-list component (CLSID_OpcServerList) on the host.
   bool serverList = true;
+  // Name the classes with their ProgIDs in the registry while the simulator
+  // lives. A registered local server leaves that to its registration, which
+  // must outlive the server process.
+  bool registerProgIds = true;
   // Data-type filter of BrowseOPCItemIDs: canonical type only, or every type
   // the item's value converts to.
   bool filterConverts = false;
@@ -170,5 +174,8 @@ class Simulator {
 // their connection point), enumerators and server lists; not the class objects,
 // which live as long as the registration.
 long LiveObjects();
+// Number of simulator COM objects made in the process so far: a server
+// process tells from it whether a client came at all.
+unsigned long CreatedObjects();
 
 }  // namespace opcsim
