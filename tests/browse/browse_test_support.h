@@ -15,6 +15,7 @@
 
 namespace browsetest {
 
+using clienttest::SetTraceVariable;
 using clienttest::Utf8;
 
 // Leaves of every access, a leaf at the root, an empty branch:

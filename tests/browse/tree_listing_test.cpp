@@ -1,6 +1,5 @@
 // Tree browsing: the nodes a host receives, which survive a failure, and the
 // trace line that times the walk.
-#include <cstdlib>
 #include <regex>
 
 #include "browse_test_support.h"
@@ -9,17 +8,6 @@ using namespace browsetest;
 using opcsim::Fault;
 
 namespace {
-
-void SetTraceVariable(const char* value) {
-#ifdef _WIN32
-  _putenv_s("VEMDcnOpcClientLog", value == nullptr ? "" : value);
-#else
-  if (value == nullptr)
-    unsetenv("VEMDcnOpcClientLog");
-  else
-    setenv("VEMDcnOpcClientLog", value, 1);
-#endif
-}
 
 class TreeListingTest : public BrowseTest {
  protected:

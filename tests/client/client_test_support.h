@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,16 +46,12 @@ class VEMDcnOpcClientInspector {
     c._BrowseLimits.walk = walk;
   }
   int GroupCount() const { return c._Groups().Size(); }
-  static ULONGLONG TicksPerMicrosecond() { return VEMDcnOpcClient::_TicksPerMicrosecond; }
 
   VEMDcnOpcError* GetError(long hr, const QARUnicodeString& context, IUnknown* object = nullptr) {
     return c._GetError(hr, context, object);
   }
   void ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error) {
     c._ConcatenateErrors(hr, context, error);
-  }
-  void LogDuration(const char* prefix, LONGLONG start, unsigned int count, const char* format) {
-    c._LogDuration(prefix, start, count, format);
   }
 
   // Groups and the subscription of the asynchronous one.
@@ -81,6 +78,18 @@ class VEMDcnOpcClientInspector {
 };
 
 namespace clienttest {
+
+// Switches the client's trace for the clients made after it (null: unset).
+inline void SetTraceVariable(const char* value) {
+#ifdef _WIN32
+  _putenv_s("VEMDcnOpcClientLog", value == nullptr ? "" : value);
+#else
+  if (value == nullptr)
+    unsetenv("VEMDcnOpcClientLog");
+  else
+    setenv("VEMDcnOpcClientLog", value, 1);
+#endif
+}
 
 // UTF-8 text of a framework string, for readable assertions.
 inline std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
