@@ -130,6 +130,11 @@ class BrowseTest : public clienttest::ClientTest {
     sim->Calls().Clear();
     log.Clear();
   }
+  void StartWithoutBrowse() {
+    opcsim::ServerClass noBrowse;
+    noBrowse.browse = false;
+    Start(WithClass(noBrowse));
+  }
   void StartFlat() {
     opcsim::Options options;
     options.organisation = OPC_NS_FLAT;

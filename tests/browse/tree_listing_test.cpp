@@ -152,15 +152,4 @@ TEST_F(TreeListingTest, NodesThatCannotBeAllocatedAreLeftOut) {
   EXPECT_EQ(std::vector<std::string>(kWholeTree.begin() + 1, kWholeTree.end()), TreeLines(*second));
 }
 
-TEST_F(TreeListingTest, WithoutBrowseInterfaceTheTreeIsRefused) {
-  opcsim::ServerClass noBrowse;
-  noBrowse.browse = false;
-  opcsim::Options options;
-  options.classes = {noBrowse};
-  Start(options);
-  const auto root = NewRoot();
-  EXPECT_EQ(E_POINTER, client->GetOpcItemsTree("*", *root));
-  EXPECT_EQ(std::vector<std::string>{"Invalid NULL input pointer"}, log.Lines());
-}
-
 }  // namespace
