@@ -123,6 +123,7 @@ TEST_F(ValidateTagsTest, FailuresOfTheGroupAndOfItsItems) {
     } else {
       ExpectErrors(hr, {c.context});
     }
+    EXPECT_EQ(c.fault.Code(), sim->Calls().Last(c.fault.Method()).result);  // what the log saw returned
     EXPECT_EQ("||", Completion(list, 1));
     EXPECT_EQ(c.groupMade ? 1u : 0u, Count(kRemoveGroup));
   }
