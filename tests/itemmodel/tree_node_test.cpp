@@ -21,6 +21,7 @@ int CountedNode::alive = 0;
 
 TEST(TreeNode, AddChildTakesExactlyOneReferenceAndMakesABranch) {
   Node parent(new VEMDcnOpcItemTreeNode, comown::attach);  // built as a leaf
+  EXPECT_EQ(1, parent->IsAKindOf("VEMDcnOpcItemTreeNode"));  // the name hosts look nodes up by
   const Node child(new VEMDcnOpcItemTreeNode, comown::attach);
   parent->AddChild(child.get());
   EXPECT_EQ(parent->IsLeaf(), 0);
