@@ -68,6 +68,7 @@ class Dictionary {
     while (it.Next()) {
       const auto* item = static_cast<const VEMDcnOpcItem*>(it.GetValue());
       EXPECT_EQ(Utf8(it.GetKey()), Utf8(item->_ItemID));
+      EXPECT_EQ(item, dico->Locate(it.GetKey()));  // found again by its ID, as a host looks it up
       out[Utf8(it.GetKey())] = Record{Utf8(item->_Name), Utf8(item->_Path), item->_AccessRights,
                                       item->_CanonicalDataType};
     }
