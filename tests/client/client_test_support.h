@@ -46,6 +46,7 @@ class VEMDcnOpcClientInspector {
     c._BrowseLimits.walk = walk;
   }
   int GroupCount() const { return c._Groups().Size(); }
+  static ULONGLONG TicksPerMicrosecond() { return VEMDcnOpcClient::_TicksPerMicrosecond; }
 
   VEMDcnOpcError* GetError(long hr, const QARUnicodeString& context, IUnknown* object = nullptr) {
     return c._GetError(hr, context, object);

@@ -40,6 +40,7 @@ TEST_F(TraceTest, YesWritesCreatedAndDeletedLines) {
   EXPECT_EQ(lines[0].size(), lines[0].find("\t\tVEMDcnOpcClient -> OPC Client created") +
                                  std::string("\t\tVEMDcnOpcClient -> OPC Client created").size());
   EXPECT_NE(std::string::npos, lines[1].find("\t\tVEMDcnOpcClient -> OPC Client deleted"));
+  EXPECT_EQ(10u, VEMDcnOpcClientInspector::TicksPerMicrosecond());  // durations in microseconds, not ticks
 }
 
 TEST_F(TraceTest, AnythingButYesLeavesTheTraceOff) {
