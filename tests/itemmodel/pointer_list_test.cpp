@@ -35,6 +35,7 @@ TYPED_TEST(PointerList, SortsAndComparesThroughTheTypedFunction) {
   typedef std::vector<typename TypeParam::Element*> Elements;
   typename TypeParam::Element* raw[] = {this->At(4), this->At(2), this->At(7)};
   TypeParam list(raw, 3);
+  EXPECT_EQ(list.Locate(this->At(4), 2), 0);  // the search starts where asked
   TypeParam sorted(list);
   sorted.QuickSort(&TestFixture::ByAddress);
   EXPECT_EQ(this->Content(sorted), (Elements{this->At(2), this->At(4), this->At(7)}));
