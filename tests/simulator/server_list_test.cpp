@@ -77,6 +77,8 @@ TEST(SharedRegistrations, TheSecondSimulatorKeepsItsClassProgIdAndServerListWhen
       com_ptr<IOPCServerList> list = ServerList();
       ASSERT_TRUE(list);
       EXPECT_EQ(1u, Classes(list.get(), CATID_OPCDAServer20).size());
+      LPOLESTR progId = nullptr, userType = nullptr;  // a class the list does not have
+      EXPECT_EQ(REGDB_E_CLASSNOTREG, list->GetClassDetails(CLSID_OpcServerList, &progId, &userType));
       EXPECT_EQ(2u, second.Calls().Count("IOPCServerList::EnumClassesOfCategories")) << "served by the latest";
     }
     EXPECT_EQ(0, opcsim::LiveObjects());
