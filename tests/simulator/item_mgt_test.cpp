@@ -141,3 +141,15 @@ TEST_F(ItemManagement, GroupEnumeratorAndRemoval) {
   AddItems(two.get(), {"Plant.Types.Bool"}, &errors);
   EXPECT_EQ(S_OK, errors.at(0)) << "a removed group stays usable until released";
 }
+
+// Tests tell a given optional argument from an absent one by the call log.
+TEST_F(ItemManagement, TheCallLogShowsOptionalArgumentsAsGiven) {
+  LONG bias = 60;
+  OPCHANDLE handle = 0;
+  DWORD revised = 0;
+  com_ptr<IUnknown> group;
+  ASSERT_EQ(S_OK, server_->AddGroup(OLESTR("biased"), TRUE, 100, 0, &bias, nullptr, 0, &handle, &revised, IID_IUnknown,
+                                    group.put()));
+  const opcsim::Call added = sim_.Calls().Last("IOPCServer::AddGroup");
+  EXPECT_EQ("60|null", added.Arg("timeBias") + "|" + added.Arg("deadband"));
+}
