@@ -51,9 +51,6 @@ class VEMDcnOpcClientInspector {
   VEMDcnOpcError* GetError(long hr, const QARUnicodeString& context, IUnknown* object = nullptr) {
     return c._GetError(hr, context, object);
   }
-  void ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error) {
-    c._ConcatenateErrors(hr, context, error);
-  }
 
   // Groups and the subscription of the asynchronous one.
   const VEMDcnOpcGroup* Group(int position) const { return c._Groups()[position]; }
