@@ -79,3 +79,13 @@ TEST(TypeMapping, AccessRightsToDirections) {
   EXPECT_EQ(item.GetPelDirection(), VEMICsmBase::InOut);
   EXPECT_EQ(Utf8(item.GetOpcDirection()), in);
 }
+
+// The words hosts pass for access rights: exact, or no right at all.
+TEST(TypeMapping, AccessWords) {
+  const struct {
+    const char* word;
+    unsigned long rights;
+  } cases[] = {{"Readable", 1}, {"Writable", 2}, {"Readable/Writable", 3},
+               {"readable", 0}, {"Writeable", 0}, {"", 0}, {"Readable/", 0}};
+  for (const auto& c : cases) EXPECT_EQ(VEMDcnOpcAccessRightsOfWord(c.word), c.rights) << c.word;
+}
