@@ -2,8 +2,12 @@
 # One entry point for newcomers and CI:
 #   ./run.sh demo            build what is needed and run the command-line client
 #   ./run.sh test [preset]   build and run the tests (default: native, then windows if available)
+#   ./run.sh soak [seconds]  start, browse, define, read, write and stop one client again and again (default
+#                            30 s); fails when memory or objects grow
 #   ./run.sh package         install the library and build the host example against it, natively;
 #                            make the Windows ZIP and run its programs and the example under Wine
+#   ./run.sh fuzz [seconds]  build the libFuzzer targets and run each on a copy of its seed corpus
+#                            (30 seconds each by default); fails on any crash, leak or timeout
 #   ./run.sh deps            install the Debian packages the project needs
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,6 +15,8 @@ cd "$(dirname "$0")"
 NATIVE_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev)
 # wine64 is the loader; wine puts wine and wineserver on the PATH.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)
+# libFuzzer and the sanitizer runtimes of clang.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 JOBS=${JOBS:-$(nproc)}
 
 missing_packages() {
@@ -157,9 +163,39 @@ package_windows() {
   return $status
 }
 
+# Every fuzz target for a bounded time, on a copy of its seed corpus (the
+# repository's seeds stay as they are). A crash, leak, timeout or failed
+# property stops a target with a non-zero status and leaves the input in
+# build/fuzz/artifacts.
+run_fuzzers() {
+  local seconds=$1 dir=build/fuzz target what corpus log status=0 passed=0 failed=0
+  build_preset fuzz
+  mkdir -p "$dir/artifacts"
+  for target in "$dir"/fuzz/*_fuzz; do
+    what=$(basename "$target" _fuzz)
+    corpus=$dir/corpus/$what
+    rm -rf "$corpus"
+    mkdir -p "$corpus"
+    cp fuzz/"$what"/* "$corpus"/
+    log=$dir/$what.log
+    echo "== ${what}_fuzz, $seconds s"
+    if "$target" "$corpus" -max_total_time="$seconds" -detect_leaks=1 -timeout=10 -rss_limit_mb=2048 \
+         -print_final_stats=1 -artifact_prefix="$dir/artifacts/${what}-" >"$log" 2>&1; then
+      passed=$((passed + 1))
+      grep -E "^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb):" "$log" || true
+    else
+      failed=$((failed + 1))
+      status=1
+      tail -n 60 "$log"
+    fi
+  done
+  echo "fuzz: $passed passed, $failed failed"
+  return $status
+}
+
 case "${1:-test}" in
   deps)
-    install_packages "${NATIVE_PACKAGES[@]}"
+    install_packages "${NATIVE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
     windows_available && install_packages "${WINDOWS_PACKAGES[@]}"
     ;;
   demo)
@@ -186,6 +222,11 @@ case "${1:-test}" in
       fi
     fi
     ;;
+  soak)
+    install_packages "${NATIVE_PACKAGES[@]}"
+    build_preset default --target client_soak
+    ./build/default/bench/client_soak "${2:-30}"
+    ;;
   package)
     install_packages "${NATIVE_PACKAGES[@]}"
     check_guide_excerpts docs/user-guide.md
@@ -195,8 +236,12 @@ case "${1:-test}" in
       package_windows
     fi
     ;;
+  fuzz)
+    install_packages "${NATIVE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    run_fuzzers "${2:-30}"
+    ;;
   *)
-    echo "usage: $0 {demo|test [preset]|package|deps}" >&2
+    echo "usage: $0 {demo|test [preset]|soak [seconds]|package|fuzz [seconds]|deps}" >&2
     exit 2
     ;;
 esac

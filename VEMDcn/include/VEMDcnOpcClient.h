@@ -22,6 +22,9 @@
 
 class VEMDcnOpcItemTreeNode;
 class VEMDcnOpcDataCallback;
+namespace vemdcn {
+class BranchVisitor;
+}
 
 class VEMDCN_EXPORT VEMDcnOpcClient {
  public:
@@ -111,6 +114,9 @@ class VEMDCN_EXPORT VEMDcnOpcClient {
                      QARHashDicVEMDcnOpcItem** items);
   long _BrowseBranch(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
                      VEMDcnOpcItemTreeNode& node);
+  // The depth-first walk both _BrowseBranch overloads share (VEMDcnOpcClientWalk.h).
+  long _WalkBranch(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
+                   vemdcn::BranchVisitor& visitor);
   long _BrowseFlat(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
                    QARHashDicVEMDcnOpcItem** items);
   long _AsyncInterfaceInit(VEMDcnOpcGroup* group);

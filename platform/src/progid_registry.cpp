@@ -32,7 +32,10 @@ class ProgIdRegistry {
 
   bool Unregister(std::u16string_view prog_id) {
     std::lock_guard<std::mutex> lock(mutex_);
-    return entries_.erase(FoldAsciiCase(prog_id)) > 0;
+    const std::u16string key = FoldAsciiCase(prog_id);
+    // Forgotten in the order too, or every ProgID ever registered stays there.
+    latest_.erase(std::remove(latest_.begin(), latest_.end(), key), latest_.end());
+    return entries_.erase(key) > 0;
   }
 
   std::optional<CLSID> ClassOf(std::u16string_view prog_id) {

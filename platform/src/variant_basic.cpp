@@ -117,7 +117,11 @@ HRESULT DeepenCopy(VARIANT* out, const VARIANT* src) {
       if (src->pdispVal) AsUnknown(src->pdispVal)->AddRef();
       return S_OK;
     case VT_RECORD:
-      return src->pvRecord ? E_NOTIMPL : S_OK;
+      // The copy holds its own reference on the description, which clearing
+      // gives back; record data would need IRecordInfo's methods.
+      if (src->pvRecord) return E_NOTIMPL;
+      if (src->pRecInfo) reinterpret_cast<IUnknown*>(src->pRecInfo)->AddRef();
+      return S_OK;
     default:
       return S_OK;
   }

@@ -295,7 +295,10 @@ ItemState AddressSpace::Sample(std::uint32_t leaf) {
   Slot& slot = slots_[leaves_[leaf].slot];
   FILETIME now = Now();
   if (slot.signal.kind != SignalKind::None) {
-    slot.state.value = EvaluateSignal(slot.signal, slot.samples++, &slot.random, now, created_, leaves_[leaf].type);
+    // A value the item's type cannot hold is not taken: the item keeps its
+    // last one, so that clients always get the canonical type.
+    Variant value = EvaluateSignal(slot.signal, slot.samples++, &slot.random, now, created_, leaves_[leaf].type);
+    if (!value.empty()) slot.state.value = std::move(value);
     slot.state.time = now;
   }
   return Current(leaf);

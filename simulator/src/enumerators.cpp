@@ -98,7 +98,9 @@ class Enumerator final : public ComObject, public Traits::Interface {
         ++n;
       }
     }
-    if (fetched) *fetched = n;
+    // A hostile server's count runs past what it handed out.
+    for (ULONG k = n; k < celt; ++k) rgelt[k] = Out();
+    if (fetched) *fetched = n + core_->options.enumeratorsOverstate;
     return call.Return(n == celt || !core_->options.enumeratorsEndWithSFalse ? S_OK : S_FALSE);
   }
 

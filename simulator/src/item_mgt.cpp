@@ -71,7 +71,8 @@ HRESULT Group::AddOrValidate(bool add, DWORD dwCount, OPCITEMDEF* pItemArray, OP
         continue;
       }
       OPCITEMRESULT& r = results[i];
-      r.vtCanonicalDataType = space.LeafType(leaf);
+      const VARTYPE foreign = core_->options.foreignValueType;
+      r.vtCanonicalDataType = foreign != VT_EMPTY ? foreign : space.LeafType(leaf);
       r.dwAccessRights = space.LeafAccess(leaf);
       if (!add) continue;
       GroupItem item;

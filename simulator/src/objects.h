@@ -27,8 +27,12 @@ bool IsSupportedType(VARTYPE vt);
 HRESULT ConvertValue(const VARIANT& in, VARTYPE vt, VARIANT* out);
 bool CanConvert(const VARIANT& sample, VARTYPE vt);
 DATE FileTimeToDate(const FILETIME& ft);
+// Reshapes a value read for a client as the options' hostile answers ask
+// (foreignValueType, textShape); leaves it alone otherwise.
+void MakeHostile(const Options& options, Variant* value);
 std::string VarTypeText(VARTYPE vt);
-// Evaluates a signal at a sample (signals.cpp).
+// Evaluates a signal at a sample (signals.cpp): a value of the type, or an
+// empty one when the type cannot hold the signal's value.
 Variant EvaluateSignal(const Signal& signal, std::uint64_t sample, std::uint64_t* random, const FILETIME& now,
                        const FILETIME& start, VARTYPE type);
 

@@ -50,7 +50,8 @@ Variant EvaluateSignal(const Signal& signal, std::uint64_t sample, std::uint64_t
   Variant v = variant::R8(value);
   if (type == VT_R8) return v;
   Variant out;
-  if (FAILED(ConvertValue(*v, type, out.put()))) return v;
+  // Empty when the item's type cannot hold the value (out of its range).
+  if (FAILED(ConvertValue(*v, type, out.put()))) out.clear();
   return out;
 }
 

@@ -32,15 +32,17 @@ HRESULT ReadItem(Core& core, const Group& group, const GroupItem& item, OPCDATAS
     if (age >= static_cast<unsigned long long>(group.settings.updateRate) * 10000ull) *state = space.Sample(item.leaf);
     if (!group.settings.active || !item.active) state->quality = OPC_QUALITY_OUT_OF_SERVICE;
   }
-  if (item.requested == VT_EMPTY || item.requested == state->value.vt()) return S_OK;
-  Variant converted;
-  HRESULT hr = ConvertValue(*state->value, item.requested, converted.put());
-  if (FAILED(hr)) {
-    state->value.clear();
-    state->quality = OPC_QUALITY_BAD;
-    return hr;
+  if (item.requested != VT_EMPTY && item.requested != state->value.vt()) {
+    Variant converted;
+    HRESULT hr = ConvertValue(*state->value, item.requested, converted.put());
+    if (FAILED(hr)) {
+      state->value.clear();
+      state->quality = OPC_QUALITY_BAD;
+      return hr;
+    }
+    state->value = std::move(converted);
   }
-  state->value = std::move(converted);
+  MakeHostile(core.options, &state->value);
   return S_OK;
 }
 

@@ -96,11 +96,21 @@ bool ParseAccess(const std::string& text, DWORD* access) {
   return true;
 }
 
+// The whole token, a NUL in it included, must be the number.
 bool ParseNumber(const std::string& text, double* out) {
   if (text.empty()) return false;
   char* end = nullptr;
   *out = std::strtod(text.c_str(), &end);
-  return end && *end == '\0';
+  return end == text.c_str() + text.size();
+}
+
+bool ParseQuality(const std::string& text, WORD* out) {
+  if (text.empty() || text[0] == '-') return false;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text.c_str(), &end, 0);
+  if (end != text.c_str() + text.size() || value > 0xFFFF) return false;
+  *out = static_cast<WORD>(value);
+  return true;
 }
 
 // One scalar value of the base type.
@@ -202,8 +212,7 @@ bool ParseKey(const std::string& token, ItemSpec* spec, std::string* error) {
     std::string path;
     while (std::getline(in, path, ';'))
       if (!path.empty()) spec->accessPaths.push_back(path);
-  } else if (key == "quality") {
-    spec->quality = static_cast<WORD>(std::strtoul(value.c_str(), nullptr, 0));
+  } else if (key == "quality" && ParseQuality(value, &spec->quality)) {
   } else {
     return *error = "bad attribute '" + token + "'", false;
   }

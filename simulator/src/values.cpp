@@ -1,6 +1,7 @@
 // Type checks and conversions between an item's canonical type and the
 // types clients ask for.
 #include <cstdio>
+#include <cstring>
 
 #include "objects.h"
 
@@ -43,5 +44,36 @@ DATE FileTimeToDate(const FILETIME& ft) {
 }
 
 std::string VarTypeText(VARTYPE vt) { return std::to_string(vt); }
+
+namespace {
+
+// A value of any type with a zero payload; an array type holds two zero elements.
+void ForeignValue(VARTYPE vt, Variant* value) {
+  value->clear();
+  VARIANT* out = value->put();
+  std::memset(out, 0, sizeof *out);  // VariantInit leaves the payload as it was
+  out->vt = vt;
+  if (vt & VT_ARRAY) out->parray = SafeArrayCreateVector(static_cast<VARTYPE>(vt & VT_TYPEMASK), 0, 2);
+}
+
+void ShapeText(Options::TextShape shape, Variant* value) {
+  if (shape == Options::TextShape::Terminated || value->vt() != VT_BSTR) return;
+  const BSTR text = value->get()->bstrVal;
+  wide_string units(text, SysStringLen(text));
+  if (shape == Options::TextShape::EmbeddedNul) units += wide_string(1, 0) + comown::to_wide("tail");
+  BSTR shaped = SysAllocStringLen(units.c_str(), static_cast<UINT>(units.size()));
+  if (shaped == nullptr) return;
+  if (shape == Options::TextShape::Unterminated) shaped[units.size()] = 'X';
+  value->clear();
+  value->put()->vt = VT_BSTR;
+  value->get()->bstrVal = shaped;
+}
+
+}  // namespace
+
+void MakeHostile(const Options& options, Variant* value) {
+  if (options.foreignValueType != VT_EMPTY) ForeignValue(options.foreignValueType, value);
+  ShapeText(options.textShape, value);
+}
 
 }  // namespace opcsim

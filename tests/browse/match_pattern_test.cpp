@@ -2,89 +2,22 @@
 // backtracking definition: same answer for every pattern and string.
 #include <gtest/gtest.h>
 
-#include <cwctype>
 #include <random>
 #include <string>
 
 #include "WildcardMatch.h"
+#include "wildcard_reference.h"
 
 namespace {
 
 using vemdcn::wildcard::Unit;
+using wildcard_reference::Reference;
 using Text = std::basic_string<Unit>;
 
 Text T(const char* ascii) {
   Text out;
   for (; *ascii; ++ascii) out.push_back(static_cast<unsigned char>(*ascii));
   return out;
-}
-
-Unit Fold(Unit unit, bool caseSensitive) {
-  return caseSensitive || unit > 0xFF ? unit : static_cast<Unit>(std::toupper(unit));
-}
-
-// The definition, step by step: a star tries every start position in turn by
-// recursion. A set left open fails where it would read past the pattern.
-unsigned char Reference(const Unit* s, const Unit* p, bool cs) {
-  for (;;) {
-    const Unit pc = Fold(*p++, cs);
-    switch (pc) {
-      case 0:
-        return *s == 0;
-      case '#': {
-        const Unit c = *s;
-        if (c != 0) ++s;
-        if (!std::iswdigit(c)) return 0;
-        break;
-      }
-      case '?':
-        if (*s++ == 0) return 0;
-        break;
-      case '*':
-        if (*s != 0) {
-          for (const Unit* start = s; *start != 0; ++start)
-            if (Reference(start, p, cs)) return 1;
-          while (*s != 0) ++s;
-        }
-        break;
-      case '[': {
-        if (*s == 0) return 0;
-        const Unit c = Fold(*s++, cs);
-        Unit l = 0;
-        const bool negated = *p == '!';
-        if (negated) ++p;
-        bool matched = false;
-        while (!matched) {
-          if (*p == 0) return 0;
-          const Unit e = Fold(*p++, cs);
-          if (e == ']') {
-            if (!negated) return 0;
-            break;
-          }
-          if (e == '-') {
-            const Unit h = Fold(*p, cs);
-            if (h == 0 || h == ']') return 0;
-            matched = l <= c && c <= h;
-            l = h;
-          } else {
-            l = e;
-            matched = c == e;
-          }
-          if (matched && negated) return 0;
-        }
-        if (matched) {
-          while (*p != ']') {
-            if (*p == 0) return 0;
-            ++p;
-          }
-          ++p;
-        }
-        break;
-      }
-      default:
-        if (*s == 0 || Fold(*s++, cs) != pc) return 0;
-    }
-  }
 }
 
 unsigned char Fast(const Text& s, const Text& p, bool cs) { return vemdcn::wildcard::Match(s.c_str(), p.c_str(), cs); }

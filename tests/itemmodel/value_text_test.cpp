@@ -87,4 +87,19 @@ TEST(ValueText, AListWithoutDataIsEmpty) {
   value.vt = VT_ARRAY | VT_I2;
   value.parray = &descriptor;
   EXPECT_EQ(VEMDcnOpcItem::Variant2String(value), QARUnicodeString(""));
+
+  // The first bound counts three elements, but the other dimension is empty,
+  // so the array holds none; and bytes are not read as doubles.
+  SAFEARRAYBOUND emptyFirst[] = {{0, 0}, {3, 0}};
+  const comown::com_safearray noElements(SafeArrayCreate(VT_I2, 2, emptyFirst));
+  const comown::com_safearray bytes(SafeArrayCreateVector(VT_UI1, 0, 3));
+  const struct {
+    VARTYPE type;
+    SAFEARRAY* array;
+  } cases[] = {{VT_ARRAY | VT_I2, noElements.get()}, {VT_ARRAY | VT_R8, bytes.get()}};
+  for (const auto& c : cases) {
+    value.vt = c.type;
+    value.parray = c.array;
+    EXPECT_EQ(VEMDcnOpcItem::Variant2String(value), QARUnicodeString("")) << c.type;
+  }
 }

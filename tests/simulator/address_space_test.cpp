@@ -54,6 +54,22 @@ TEST(TextFormat, BuildsItemsWithTypesRightsValuesAndAttributes) {
   EXPECT_EQ(opcsim::AddressSpace::kNone, space->FindLeaf("Line.Start"));
 }
 
+TEST(TextFormat, SignalsKeepTheItemsType) {
+  // The counter leaves I1's range after one sample; the ramp never enters UI1's.
+  auto space = opcsim::ParseAddressSpace(
+      "S.Counter I1 R signal=counter min=126 max=0\n"
+      "S.Ramp UI1 R signal=ramp min=-1e9 max=-1e9\n");
+  ASSERT_TRUE(space);
+  const std::uint32_t counter = space->FindLeaf("S.Counter"), ramp = space->FindLeaf("S.Ramp");
+  for (int sample = 0; sample < 3; ++sample) {
+    const opcsim::ItemState count = space->Sample(counter), level = space->Sample(ramp);
+    EXPECT_EQ(VT_I1, count.value.vt());
+    EXPECT_EQ(127, count.value.get()->cVal);
+    EXPECT_EQ(VT_UI1, level.value.vt());
+    EXPECT_EQ(0, level.value.get()->bVal);
+  }
+}
+
 TEST(TextFormat, ErrorsNameTheLine) {
   const struct {
     const char* text;
@@ -63,13 +79,18 @@ TEST(TextFormat, ErrorsNameTheLine) {
       {"A.B R8 R\nA.B I4 RW\n", "line 2: duplicate item ID 'A.B'"},
       {"A.B I2 RW abc\n", "line 1: bad value 'abc'"},
       {"A..B BOOL R\n", "line 1: malformed item ID 'A..B'"},
+      {"A.B UI1 R quality=0x10000\n", "line 1: bad attribute 'quality=0x10000'"},
+      {"A.B UI1 R quality=good\n", "line 1: bad attribute 'quality=good'"},
   };
   for (const auto& c : cases) {
     std::string error;
     EXPECT_FALSE(opcsim::ParseAddressSpace(c.text, &error));
     EXPECT_EQ(c.error, error);
   }
+  // A number ends with its token, not at a NUL inside it.
   std::string error;
+  EXPECT_FALSE(opcsim::ParseAddressSpace(std::string("A.B R8 R signal=ramp max=\0\x31\n", 28), &error));
+  EXPECT_EQ(std::string("line 1: bad attribute 'max=\0\x31'", 30), error);
   EXPECT_FALSE(opcsim::LoadAddressSpaceFile("no-such-file.txt", &error));
 }
 

@@ -88,17 +88,10 @@ long VEMDcnOpcClient::_AsyncInterfaceEnd() {
 
 long VEMDcnOpcClient::ASyncWriteGroup(unsigned long groupHandle, VARIANT* values, const unsigned char& useGIT) {
   return vemdcn::Guarded([&]() -> long {
-    VEMDcnOpcGroup* group = values != nullptr ? vemdcn::FindGroup(_Groups(), groupHandle) : nullptr;
-    if (group == nullptr || (useGIT && !_pGIT)) {
-      QARSysLogError(vemdcn::kInvalidNullInputPointer);
-      return E_POINTER;
-    }
-    if (group->_NbItems == 0) return E_FAIL;
-    vemdcn::PackedWrite packed(*group);
-    if (!packed.Pack(values)) {
-      vemdcn::LogOutOfMemory();
-      return E_OUTOFMEMORY;
-    }
+    vemdcn::PackedWrite packed;
+    const long refused = packed.Start(_Groups(), groupHandle, values, useGIT != 0, static_cast<bool>(_pGIT));
+    if (refused != S_OK) return refused;
+    VEMDcnOpcGroup* group = &packed.Group();
 
     comown::com_ptr<IOPCAsyncIO2> fetched;
     IOPCAsyncIO2* asyncIO = nullptr;

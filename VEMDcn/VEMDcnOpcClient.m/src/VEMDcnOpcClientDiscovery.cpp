@@ -16,6 +16,17 @@ QARUnicodeString EndlessEnumerationContext() {
   return QARUnicodeString("IEnumGUID::Next: no end after ") + count + QARUnicodeString(" classes");
 }
 
+// The next class of the enumeration. A server that counts a class but hands
+// out none (the null class identifier) would otherwise be asked for the
+// details of nothing until the walk's bound: E_POINTER, as for a name.
+HRESULT NextClass(IEnumGUID& classes, GUID& clsid, ULONG& fetched) {
+  clsid = GUID_NULL;
+  fetched = 0;
+  const HRESULT hr = classes.Next(1, &clsid, &fetched);
+  if (SUCCEEDED(hr) && fetched > 0 && IsEqualGUID(clsid, GUID_NULL)) return E_POINTER;
+  return hr;
+}
+
 }  // namespace
 
 long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) {
@@ -44,9 +55,9 @@ long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) 
       return error.Return(hr, __LINE__);
     }
 
-    GUID clsid;
+    GUID clsid = GUID_NULL;
     ULONG fetched = 0;
-    hr = classes->Next(1, &clsid, &fetched);
+    hr = NextClass(*classes, clsid, fetched);
     if (FAILED(hr)) {
       error.reset(_GetError(hr, "IEnumGUID::Next", nullptr));
       return error.Return(hr, __LINE__);
@@ -71,8 +82,7 @@ long VEMDcnOpcClient::GetOpcServerList(QARListValQARUnicodeString** serverList) 
                     QARUnicodeString(")");
         error.reset(_GetError(details, context, nullptr));
       }
-      fetched = 0;
-      hr = classes->Next(1, &clsid, &fetched);
+      hr = NextClass(*classes, clsid, fetched);
       if (FAILED(hr)) {
         error.reset(_GetError(hr, "IEnumGUID::Next", nullptr));
         break;

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "QARListPtrVEMDcnOpcGroup.h"
+#include "VEMDcnOpcClientInternal.h"
 #include "VEMDcnOpcGroup.h"
 #include "comown.h"
 
@@ -42,34 +43,54 @@ HRESULT GroupInterface(bool useGIT, IGlobalInterfaceTable* git, DWORD cookie,
 // Finish() puts the scratch array back to zero; the destructor does too.
 class PackedWrite {
  public:
-  explicit PackedWrite(VEMDcnOpcGroup& group) : _Group(group) {}
+  PackedWrite() = default;
   PackedWrite(const PackedWrite&) = delete;
   PackedWrite& operator=(const PackedWrite&) = delete;
   ~PackedWrite() { Finish(); }
 
-  // false when the value array cannot be allocated.
-  bool Pack(const VARIANT* values) {
-    _Values.reset(new (std::nothrow) VARIANT[_Group._NbItems]);
-    if (!_Values) return false;
-    for (unsigned int i = 0; i < _Group._NbItems; ++i) {
-      if (values[i].vt == VT_EMPTY) continue;
-      _Values[_Count] = values[i];
-      _Group._pWriteHandles[_Count] = _Group._pServerHandles[i];
-      ++_Count;
+  // The start every write shares: S_OK with the group named and the values
+  // packed, or the result the write returns: E_POINTER (logged) without
+  // values, without such a group, or with useGIT but no table; E_FAIL for a
+  // group without items; E_OUTOFMEMORY (logged).
+  long Start(const QARListPtrVEMDcnOpcGroup& groups, OPCHANDLE handle, const VARIANT* values, bool useGIT,
+             bool haveGIT) {
+    _Group = values != nullptr ? FindGroup(groups, handle) : nullptr;
+    if (_Group == nullptr || (useGIT && !haveGIT)) {
+      _Group = nullptr;
+      QARSysLogError(kInvalidNullInputPointer);
+      return E_POINTER;
     }
-    return true;
+    if (_Group->_NbItems == 0) return E_FAIL;
+    if (!Pack(values)) {
+      LogOutOfMemory();
+      return E_OUTOFMEMORY;
+    }
+    return S_OK;
   }
+  VEMDcnOpcGroup& Group() const { return *_Group; }
   DWORD Count() const { return _Count; }
-  OPCHANDLE* Handles() const { return _Group._pWriteHandles.get(); }
+  OPCHANDLE* Handles() const { return _Group->_pWriteHandles.get(); }
   VARIANT* Values() const { return _Values.get(); }
 
   void Finish() noexcept {
-    for (DWORD i = 0; i < _Count; ++i) _Group._pWriteHandles[i] = 0;
+    for (DWORD i = 0; i < _Count; ++i) _Group->_pWriteHandles[i] = 0;
     _Values.reset();  // the copies are not cleared: what they own is the caller's
   }
 
  private:
-  VEMDcnOpcGroup& _Group;
+  bool Pack(const VARIANT* values) {
+    _Values.reset(new (std::nothrow) VARIANT[_Group->_NbItems]);
+    if (!_Values) return false;
+    for (unsigned int i = 0; i < _Group->_NbItems; ++i) {
+      if (values[i].vt == VT_EMPTY) continue;
+      _Values[_Count] = values[i];
+      _Group->_pWriteHandles[_Count] = _Group->_pServerHandles[i];
+      ++_Count;
+    }
+    return true;
+  }
+
+  VEMDcnOpcGroup* _Group = nullptr;
   std::unique_ptr<VARIANT[]> _Values;
   DWORD _Count = 0;
 };

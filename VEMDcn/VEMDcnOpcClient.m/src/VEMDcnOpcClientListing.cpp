@@ -40,6 +40,26 @@ Inserted InsertRecord(const WCHAR* name, const WCHAR* itemId, VARTYPE dataType, 
   return Inserted::Yes;
 }
 
+// Every matching leaf of the walk becomes a record; every branch is entered.
+class RecordFiler final : public vemdcn::BranchVisitor {
+ public:
+  RecordFiler(VARTYPE dataType, DWORD accessRights, QARHashDicVEMDcnOpcItem** items)
+      : _DataType(dataType), _AccessRights(accessRights), _Items(items) {}
+
+  HRESULT Leaf(const WCHAR* name, const WCHAR* itemId) override {
+    if (InsertRecord(name, itemId, _DataType, _AccessRights, _Items) != Inserted::OutOfMemory) return S_OK;
+    QARSysLogError(vemdcn::kInvalidNullPointer);
+    return E_OUTOFMEMORY;
+  }
+  bool Enter(const WCHAR*) override { return true; }
+  void Leave(bool) override {}
+
+ private:
+  VARTYPE _DataType;
+  DWORD _AccessRights;
+  QARHashDicVEMDcnOpcItem** _Items;
+};
+
 }  // namespace
 
 long VEMDcnOpcClient::GetOpcItemsList(const QARUnicodeString& pattern, QARHashDicVEMDcnOpcItem** items) {
@@ -90,101 +110,8 @@ long VEMDcnOpcClient::_BrowseOPCItemIDs(const QARUnicodeString& pattern, DWORD a
 
 long VEMDcnOpcClient::_BrowseBranch(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
                                     QARHashDicVEMDcnOpcItem** items) {
-  ErrorSlot chain;
-  const auto failed = [&](long code, const QARUnicodeString& context) {
-    VEMDcnOpcError* error = chain.release();
-    try {
-      _ConcatenateErrors(code, context, &error);
-    } catch (...) {
-      chain.reset(error);
-      throw;
-    }
-    chain.reset(error);
-  };
-  IOPCBrowseServerAddressSpace* browse = _pBrowseAddressSpace();
-  if (browse == nullptr) {
-    QARSysLogError(vemdcn::kInvalidNullInputPointer);
-    return E_POINTER;
-  }
-  const unsigned short* matchPattern = vemdcn::Units(pattern.GetWChar());
-
-  // Leaves: every one that matches becomes a record.
-  NameEnumeration leaves(_BrowseLimits.enumeration, _BrowseLimits.walk, _BrowseProgress.names);
-  long hr = browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), dataType, accessRights, leaves.put());
-  if (FAILED(hr)) {
-    failed(hr, "IOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPC_LEAF)");
-    return chain.Return(hr, __LINE__);
-  }
-  if (!leaves) {
-    QARSysLogError(vemdcn::kInvalidNullInputPointer);
-    hr = E_POINTER;
-  } else if (FAILED(hr = leaves.Reset())) {
-    failed(hr, "IEnumString::Reset()");
-  } else if (FAILED(hr = leaves.Next())) {
-    failed(hr, leaves.Context("IEnumString::Next()"));
-  }
-  while (leaves.Fetched()) {
-    comown::task_string itemId;
-    hr = browse->GetItemID(const_cast<LPWSTR>(leaves.Name()), itemId.put());
-    if (SUCCEEDED(hr) && !itemId) hr = E_POINTER;  // a success without the ID
-    if (FAILED(hr)) {
-      failed(hr, "IOPCBrowseServerAddressSpace::GetItemID");
-      break;
-    }
-    if (MatchPattern(vemdcn::Units(itemId.get()), matchPattern, 0) == 1 &&
-        InsertRecord(leaves.Name(), itemId.get(), dataType, accessRights, items) == Inserted::OutOfMemory) {
-      QARSysLogError(vemdcn::kInvalidNullPointer);
-      hr = E_OUTOFMEMORY;
-      break;
-    }
-    if (FAILED(hr = leaves.Next())) failed(hr, leaves.Context("IEnumString::Next()"));
-  }
-  leaves.Release();
-  if (FAILED(hr)) {
-    failed(hr, "Error from Next(_browseBranch)");
-    return chain.Return(hr, __LINE__);
-  }
-
-  // Branches, depth first; each step down is paired with a step up.
-  NameEnumeration branches(_BrowseLimits.enumeration, _BrowseLimits.walk, _BrowseProgress.names);
-  hr = browse->BrowseOPCItemIDs(OPC_BRANCH, OLESTR(""), VT_EMPTY, 0, branches.put());
-  if (FAILED(hr) || !branches) {
-    if (hr == S_FALSE)
-      failed(hr, "Nothing to enumerate");
-    else
-      failed(hr, "IOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPC_BRANCH)");
-    return chain.Return(hr, __LINE__);
-  }
-  if (FAILED(hr = branches.Reset()))
-    failed(hr, "IEnumString::Reset()");
-  else if (FAILED(hr = branches.Next()))
-    failed(hr, branches.Context("IEnumString::Next()"));
-  while (branches.Fetched()) {
-    if (_BrowseProgress.depth >= _BrowseLimits.depth) {
-      hr = E_FAIL;
-      failed(hr, vemdcn::BoundContext("IOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPC_BROWSE_DOWN)",
-                                      _BrowseLimits.depth, "levels deep"));
-      break;
-    }
-    hr = browse->ChangeBrowsePosition(OPC_BROWSE_DOWN, branches.Name());
-    if (FAILED(hr)) {
-      failed(hr, "IOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPC_BROWSE_DOWN)");
-      break;
-    }
-    {
-      const vemdcn::DepthStep down(_BrowseProgress.depth);
-      hr = _BrowseBranch(pattern, dataType, accessRights, items);
-    }
-    // A failure below keeps its own error and leaves the position there.
-    if (FAILED(hr)) break;
-    hr = browse->ChangeBrowsePosition(OPC_BROWSE_UP, OLESTR(""));
-    if (FAILED(hr)) {
-      failed(hr, "IOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPC_BROWSE_UP)");
-      break;
-    }
-    if (FAILED(hr = branches.Next())) failed(hr, branches.Context("IEnumString::Next()"));
-  }
-  return chain.Return(hr, __LINE__);
+  RecordFiler filer(dataType, accessRights, items);
+  return _WalkBranch(pattern, dataType, accessRights, filer);
 }
 
 long VEMDcnOpcClient::_BrowseFlat(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,

@@ -1,12 +1,12 @@
 // Tree browsing: the server's hierarchical address space as a tree of
 // nodes below the host's root, timed for the trace log.
+#include <utility>
+#include <vector>
+
 #include "VEMDcnOpcClient.h"
 #include "VEMDcnOpcClientInternal.h"
 #include "VEMDcnOpcClientWalk.h"
 #include "VEMDcnOpcItemTreeNode.h"
-
-using vemdcn::ErrorSlot;
-using vemdcn::NameEnumeration;
 
 namespace {
 
@@ -18,6 +18,39 @@ comown::com_ptr<VEMDcnOpcItemTreeNode> NewNode(const WCHAR* name, const WCHAR* t
                                 isLeaf),
       comown::attach);
 }
+
+// Grows the tree below a node: a matching leaf becomes a leaf node, and a
+// branch node joins its parent only once its whole subtree was walked and the
+// step back up succeeded; a failed branch is dropped with what it gathered.
+class TreeGrower final : public vemdcn::BranchVisitor {
+ public:
+  explicit TreeGrower(VEMDcnOpcItemTreeNode& root) : _Root(root) {}
+
+  HRESULT Leaf(const WCHAR* name, const WCHAR* itemId) override {
+    // A leaf that cannot be allocated is left out.
+    const comown::com_ptr<VEMDcnOpcItemTreeNode> leaf = NewNode(name, itemId, 1);
+    if (leaf) Current().AddChild(leaf.get());
+    return S_OK;
+  }
+  // A branch whose node cannot be allocated is not entered.
+  bool Enter(const WCHAR* name) override {
+    comown::com_ptr<VEMDcnOpcItemTreeNode> branch = NewNode(name, OLESTR(""), 0);
+    if (!branch) return false;
+    _Path.push_back(std::move(branch));
+    return true;
+  }
+  void Leave(bool walked) override {
+    const comown::com_ptr<VEMDcnOpcItemTreeNode> branch = std::move(_Path.back());
+    _Path.pop_back();
+    if (walked) Current().AddChild(branch.get());
+  }
+
+ private:
+  VEMDcnOpcItemTreeNode& Current() { return _Path.empty() ? _Root : *_Path.back(); }
+
+  VEMDcnOpcItemTreeNode& _Root;  // the host's: not counted, it may live on the host's stack
+  std::vector<comown::com_ptr<VEMDcnOpcItemTreeNode>> _Path;  // the branches entered, outermost first
+};
 
 }  // namespace
 
@@ -51,106 +84,6 @@ long VEMDcnOpcClient::_BrowseOPCItemIDs(const QARUnicodeString& pattern, DWORD a
 
 long VEMDcnOpcClient::_BrowseBranch(const QARUnicodeString& pattern, VARTYPE dataType, DWORD accessRights,
                                     VEMDcnOpcItemTreeNode& node) {
-  ++_BrowseBranchCount;
-  ErrorSlot chain;
-  const auto failed = [&](long code, const QARUnicodeString& context) {
-    VEMDcnOpcError* error = chain.release();
-    try {
-      _ConcatenateErrors(code, context, &error);
-    } catch (...) {
-      chain.reset(error);
-      throw;
-    }
-    chain.reset(error);
-  };
-  IOPCBrowseServerAddressSpace* browse = _pBrowseAddressSpace();
-  if (browse == nullptr) {
-    QARSysLogError(vemdcn::kInvalidNullInputPointer);
-    return E_POINTER;
-  }
-  const unsigned short* matchPattern = vemdcn::Units(pattern.GetWChar());
-
-  // Leaves: every one that matches becomes a leaf node.
-  NameEnumeration leaves(_BrowseLimits.enumeration, _BrowseLimits.walk, _BrowseProgress.names);
-  long hr = browse->BrowseOPCItemIDs(OPC_LEAF, OLESTR(""), dataType, accessRights, leaves.put());
-  if (FAILED(hr)) {
-    failed(hr, "IOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPC_LEAF)");
-    return chain.Return(hr, __LINE__);
-  }
-  if (!leaves) {
-    QARSysLogError(vemdcn::kInvalidNullInputPointer);
-    hr = E_POINTER;
-  } else if (FAILED(hr = leaves.Reset())) {
-    failed(hr, "IEnumString::Reset()");
-  } else if (FAILED(hr = leaves.Next())) {
-    failed(hr, leaves.Context("IEnumString::Next()"));
-  }
-  while (leaves.Fetched()) {
-    comown::task_string itemId;
-    hr = browse->GetItemID(const_cast<LPWSTR>(leaves.Name()), itemId.put());
-    if (SUCCEEDED(hr) && !itemId) hr = E_POINTER;  // a success without the ID
-    if (FAILED(hr)) {
-      failed(hr, "IOPCBrowseServerAddressSpace::GetItemID");
-      break;
-    }
-    if (MatchPattern(vemdcn::Units(itemId.get()), matchPattern, 0) == 1) {
-      // A leaf that cannot be allocated is left out.
-      const comown::com_ptr<VEMDcnOpcItemTreeNode> leaf = NewNode(leaves.Name(), itemId.get(), 1);
-      if (leaf) node.AddChild(leaf.get());
-    }
-    if (FAILED(hr = leaves.Next())) failed(hr, leaves.Context("IEnumString::Next()"));
-  }
-  leaves.Release();
-  if (FAILED(hr)) {
-    failed(hr, "Error from Next(_browseBranch)");
-    return chain.Return(hr, __LINE__);
-  }
-
-  // Branches: a branch node joins its parent only once its whole subtree was
-  // walked and the step back up succeeded.
-  NameEnumeration branches(_BrowseLimits.enumeration, _BrowseLimits.walk, _BrowseProgress.names);
-  hr = browse->BrowseOPCItemIDs(OPC_BRANCH, OLESTR(""), VT_EMPTY, 0, branches.put());
-  if (FAILED(hr) || !branches) {
-    if (hr == S_FALSE)
-      failed(hr, "Nothing to enumerate");
-    else
-      failed(hr, "IOPCBrowseServerAddressSpace::BrowseOPCItemIDs(OPC_BRANCH)");
-    return chain.Return(hr, __LINE__);
-  }
-  if (FAILED(hr = branches.Reset()))
-    failed(hr, "IEnumString::Reset()");
-  else if (FAILED(hr = branches.Next()))
-    failed(hr, branches.Context("IEnumString::Next()"));
-  while (branches.Fetched()) {
-    // A branch whose node cannot be allocated is not entered.
-    const comown::com_ptr<VEMDcnOpcItemTreeNode> branch = NewNode(branches.Name(), OLESTR(""), 0);
-    if (branch) {
-      if (_BrowseProgress.depth >= _BrowseLimits.depth) {
-        hr = E_FAIL;
-        failed(hr, vemdcn::BoundContext("IOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPC_BROWSE_DOWN)",
-                                        _BrowseLimits.depth, "levels deep"));
-        break;
-      }
-      hr = browse->ChangeBrowsePosition(OPC_BROWSE_DOWN, branches.Name());
-      if (FAILED(hr)) {
-        failed(hr, "IOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPC_BROWSE_DOWN)");
-        break;
-      }
-      {
-        const vemdcn::DepthStep down(_BrowseProgress.depth);
-        hr = _BrowseBranch(pattern, dataType, accessRights, *branch);
-      }
-      // A failure below keeps its own error, leaves the position there and
-      // drops the branch with what it had gathered.
-      if (FAILED(hr)) break;
-      hr = browse->ChangeBrowsePosition(OPC_BROWSE_UP, OLESTR(""));
-      if (FAILED(hr)) {
-        failed(hr, "IOPCBrowseServerAddressSpace::ChangeBrowsePosition(OPC_BROWSE_UP)");
-        break;
-      }
-      node.AddChild(branch.get());
-    }
-    if (FAILED(hr = branches.Next())) failed(hr, branches.Context("IEnumString::Next()"));
-  }
-  return chain.Return(hr, __LINE__);
+  TreeGrower grower(node);
+  return _WalkBranch(pattern, dataType, accessRights, grower);
 }

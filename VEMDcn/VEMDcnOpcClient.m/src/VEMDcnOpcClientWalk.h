@@ -84,6 +84,22 @@ class DepthStep {
   unsigned int& _Depth;
 };
 
+// What a walk down the branches does with what it finds: the dictionary
+// listing files records, the tree listing grows nodes.
+class BranchVisitor {
+ public:
+  // A leaf whose item ID matched: S_OK, or a failure that ends the walk.
+  virtual HRESULT Leaf(const WCHAR* name, const WCHAR* itemId) = 0;
+  // Before the walk steps down into a branch: false skips the branch.
+  virtual bool Enter(const WCHAR* name) = 0;
+  // After every Enter that returned true; walked: the whole branch was
+  // walked and the step back up succeeded.
+  virtual void Leave(bool walked) = 0;
+
+ protected:
+  ~BranchVisitor() = default;
+};
+
 // The record of a listed leaf: browse name, item ID, the path in front of
 // the name and the walk's filters. Null when it cannot be allocated.
 std::unique_ptr<VEMDcnOpcItem> NewItemRecord(const WCHAR* name, const WCHAR* itemId, VARTYPE dataType,

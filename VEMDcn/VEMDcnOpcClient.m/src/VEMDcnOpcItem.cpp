@@ -118,13 +118,25 @@ size_t ElementSize(VARTYPE iType) {
   }
 }
 
-// Every element of the first dimension, each followed by one blank.
+// The number of elements to list: the first bound's count, but none when
+// another dimension is empty, since the array then holds no element at all.
+ULONG ListedCount(const SAFEARRAY& iArray) {
+  if (iArray.cDims == 0) return 0;
+  for (USHORT i = 1; i < iArray.cDims; ++i)
+    if (iArray.rgsabound[i].cElements == 0) return 0;
+  return iArray.rgsabound[0].cElements;
+}
+
+// Every element of the first dimension, each followed by one blank. An array
+// whose elements are not of the type's size is not read.
 QARUnicodeString ArrayText(VARTYPE iElementType, const SAFEARRAY* iArray) {
   QARUnicodeString text;
   if (!iArray || !iArray->pvData) return text;
   const BYTE* element = static_cast<const BYTE*>(iArray->pvData);
   const size_t step = ElementSize(iElementType);
-  for (ULONG i = 0; i < iArray->rgsabound[0].cElements; ++i, element += step) {
+  if (iArray->cbElements != step) return text;
+  const ULONG count = ListedCount(*iArray);
+  for (ULONG i = 0; i < count; ++i, element += step) {
     AppendScalar(iElementType, element, text);
     text += QARUnicodeString(" ");
   }

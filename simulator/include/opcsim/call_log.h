@@ -95,4 +95,8 @@ class CallLog {
   std::atomic<bool> enabled_{true};
 };
 
+// Every "Interface::Method" the simulator serves and logs, for tests that
+// check they reach all of what a client calls.
+const std::vector<std::string>& ServedMethods();
+
 }  // namespace opcsim

@@ -97,6 +97,26 @@ struct Options {
   bool browseUpNeverRefused = false;
   // Fastest update rate in ms; slower requests are granted as asked.
   DWORD minUpdateRate = 10;
+
+  // Hostile answers that no fault rule expresses.
+  // Enumerators' Next reports this many elements more than it hands out: the
+  // slots past the real ones stay null (or zero), and past the end a Next
+  // reports elements although it hands out none.
+  ULONG enumeratorsOverstate = 0;
+  // Not VT_EMPTY: every value read (sync, async, data change) comes with this
+  // type whatever the item holds, with a zero payload (an array type: a
+  // vector of two zero elements), and item results name it as the canonical
+  // type. Any number fits, also one that names no type at all.
+  VARTYPE foreignValueType = VT_EMPTY;
+  // The shape of the text values read. A BSTR carries its own length, and
+  // only it can say where a text ends other than by a terminator: item IDs
+  // and other LPWSTR texts have no length to disagree with.
+  enum class TextShape {
+    Terminated,   // as every server should
+    EmbeddedNul,  // the declared length runs past a NUL, into a tail
+    Unterminated  // the unit at the declared length is no NUL
+  };
+  TextShape textShape = TextShape::Terminated;
 };
 
 struct Core;
