@@ -18,6 +18,7 @@
 #include "VEMDcnOpcClientConnection.h"
 #include "VEMDcnOpcError.h"
 #include "opcsim/simulator.h"
+#include "../support/apartment_test.h"
 
 // Friend of VEMDcnOpcClient: lets the tests look at what a host cannot see.
 class VEMDcnOpcClientInspector {
@@ -95,6 +96,13 @@ inline std::string Utf8(const QARUnicodeString& text) { return text.ConvertToCha
 // The error log in memory.
 class CapturedLog : public QARErrorLogCapture {
  public:
+  // The lines that contain the text, whole.
+  std::vector<std::string> Containing(const std::string& text) const {
+    std::vector<std::string> found;
+    for (const std::string& line : Lines())
+      if (line.find(text) != std::string::npos) found.push_back(line);
+    return found;
+  }
   size_t Count(const std::string& text) const {
     const std::vector<std::string> lines = Lines();
     return static_cast<size_t>(std::count(lines.begin(), lines.end(), text));
@@ -124,18 +132,13 @@ inline ReportedError Reported(long hr) {
   return result;
 }
 
-// The calling thread in a single-threaded apartment, the error log captured.
-// Every test ends with no simulator object alive.
-class ClientTest : public ::testing::Test {
+// The shared apartment fixture with the error log captured; a test that
+// switched the trace on leaves it off for the next.
+class ClientTest : public testsupport::ApartmentTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    QARError::QARCleanLastError();
-  }
   void TearDown() override {
-    QARError::QARCleanLastError();
-    CoUninitialize();
-    EXPECT_EQ(0, opcsim::LiveObjects());
+    SetTraceVariable(nullptr);
+    ApartmentTest::TearDown();
   }
 
   static opcsim::Options WithClass(opcsim::ServerClass serverClass) {
