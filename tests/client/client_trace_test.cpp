@@ -13,16 +13,7 @@ const std::regex kStamp(R"(^[0-9]{4}\.[1-9][0-9]?\.[1-9][0-9]? [0-9]{1,2}:[0-9]{
 
 class TraceTest : public ClientTest {
  protected:
-  void TearDown() override {
-    SetTraceVariable(nullptr);
-    ClientTest::TearDown();
-  }
-  std::vector<std::string> TraceLines() {
-    std::vector<std::string> lines;
-    for (const auto& line : log.Lines())
-      if (line.find("VEMDcnOpcClient -> ") != std::string::npos) lines.push_back(line);
-    return lines;
-  }
+  std::vector<std::string> TraceLines() { return log.Containing("VEMDcnOpcClient -> "); }
 };
 
 TEST_F(TraceTest, YesWritesCreatedAndDeletedLines) {
