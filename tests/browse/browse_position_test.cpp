@@ -27,11 +27,9 @@ TEST_F(BrowsePositionTest, BrowserIsAvailableUnlessTheServerLacksTheInterface) {
   for (const bool browse : {true, false}) {
     opcsim::ServerClass serverClass;
     serverClass.browse = browse;
-    opcsim::Options options;
-    options.classes = {serverClass};
     VEMDcnOpcClient idle;
     EXPECT_EQ(1, idle.OPCBrowserIsAvailable());
-    Start(options);
+    Start(WithClass(serverClass));
     EXPECT_EQ(browse ? 1 : 0, client->OPCBrowserIsAvailable());
     EXPECT_EQ(browse ? S_OK : E_FAIL, client->BrowseToRoot());
     EXPECT_EQ(S_OK, client->OpcStop());

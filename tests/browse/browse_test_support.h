@@ -15,6 +15,7 @@
 
 namespace browsetest {
 
+using clienttest::SetTraceVariable;
 using clienttest::Utf8;
 
 // Leaves of every access, a leaf at the root, an empty branch:
@@ -67,6 +68,7 @@ class Dictionary {
     while (it.Next()) {
       const auto* item = static_cast<const VEMDcnOpcItem*>(it.GetValue());
       EXPECT_EQ(Utf8(it.GetKey()), Utf8(item->_ItemID));
+      EXPECT_EQ(item, dico->Locate(it.GetKey()));  // found again by its ID, as a host looks it up
       out[Utf8(it.GetKey())] = Record{Utf8(item->_Name), Utf8(item->_Path), item->_AccessRights,
                                       item->_CanonicalDataType};
     }
@@ -128,6 +130,11 @@ class BrowseTest : public clienttest::ClientTest {
     ASSERT_EQ(S_OK, client->OpcStart(sim->ProgId().c_str(), "", 100, 0.0f));
     sim->Calls().Clear();
     log.Clear();
+  }
+  void StartWithoutBrowse() {
+    opcsim::ServerClass noBrowse;
+    noBrowse.browse = false;
+    Start(WithClass(noBrowse));
   }
   void StartFlat() {
     opcsim::Options options;

@@ -134,18 +134,16 @@ TEST_F(ItemListingTest, FlatSpaceListsFullIdsAsNames) {
   EXPECT_EQ("*", browse.Arg("filter"));
 }
 
-TEST_F(ItemListingTest, WithoutBrowseInterfaceEveryListingRefuses) {
-  opcsim::ServerClass noBrowse;
-  noBrowse.browse = false;
-  opcsim::Options options;
-  options.classes = {noBrowse};
-  Start(options);
+TEST_F(ItemListingTest, WithoutBrowseInterfaceEveryListingAndTheTreeRefuse) {
+  StartWithoutBrowse();
   Dictionary items;
   EXPECT_EQ(E_POINTER, client->GetOpcItemsList("*", items.put()));
   EXPECT_EQ(E_POINTER, client->GetOpcItemsList("*", VT_EMPTY, "", items.put()));
   EXPECT_EQ(E_POINTER, client->GetOpcItemsList("*", VT_EMPTY, "", nullptr));
+  const auto root = NewRoot();
+  EXPECT_EQ(E_POINTER, client->GetOpcItemsTree("*", *root));
   // Every one of the eleven passes of the all-types listing says so.
-  EXPECT_EQ(std::vector<std::string>(11 + 2, "Invalid NULL input pointer"), log.Lines());
+  EXPECT_EQ(std::vector<std::string>(11 + 3, "Invalid NULL input pointer"), log.Lines());
   EXPECT_FALSE(clienttest::Reported(E_POINTER).present);
 }
 

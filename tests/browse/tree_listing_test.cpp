@@ -1,6 +1,5 @@
 // Tree browsing: the nodes a host receives, which survive a failure, and the
 // trace line that times the walk.
-#include <cstdlib>
 #include <regex>
 
 #include "browse_test_support.h"
@@ -10,33 +9,14 @@ using opcsim::Fault;
 
 namespace {
 
-void SetTraceVariable(const char* value) {
-#ifdef _WIN32
-  _putenv_s("VEMDcnOpcClientLog", value == nullptr ? "" : value);
-#else
-  if (value == nullptr)
-    unsetenv("VEMDcnOpcClientLog");
-  else
-    setenv("VEMDcnOpcClientLog", value, 1);
-#endif
-}
-
 class TreeListingTest : public BrowseTest {
  protected:
   void TearDown() override {
-    SetTraceVariable(nullptr);
     QARSimulateAllocationFailures(0);
     BrowseTest::TearDown();
   }
-  // The duration lines of tree walks written so far, without their time stamps.
-  std::vector<std::string> TreeTraceLines() {
-    std::vector<std::string> lines;
-    for (const std::string& line : log.Lines()) {
-      const size_t at = line.find("\t\t\tVEMDcnOpcClient -> Browse method duration");
-      if (at != std::string::npos) lines.push_back(line.substr(at));
-    }
-    return lines;
-  }
+  // The duration lines of tree walks written so far.
+  std::vector<std::string> TreeTraceLines() { return log.Containing("VEMDcnOpcClient -> Browse method duration"); }
 };
 
 const std::vector<std::string> kWholeTree = {"Top=Top", "A",       "  X=A.X", "  Y=A.Y", "  B",
@@ -86,8 +66,8 @@ TEST_F(TreeListingTest, TraceLineCountsBranchVisits) {
   const std::vector<std::string> lines = TreeTraceLines();
   ASSERT_EQ(1u, lines.size());
   // The number follows the parenthesis directly; the micro sign arrives as UTF-8.
-  EXPECT_TRUE(std::regex_match(
-      lines[0], std::regex("\t\t\tVEMDcnOpcClient -> Browse method duration \\(tree output\\)[0-9]+ \xC2\xB5s for 5 items")))
+  EXPECT_TRUE(std::regex_search(
+      lines[0], std::regex("\t\t\tVEMDcnOpcClient -> Browse method duration \\(tree output\\)[0-9]+ \xC2\xB5s for 5 items$")))
       << lines[0];
 }
 
@@ -162,17 +142,6 @@ TEST_F(TreeListingTest, NodesThatCannotBeAllocatedAreLeftOut) {
   QARSimulateAllocationFailures(1);
   EXPECT_EQ(S_FALSE, client->GetOpcItemsTree("*", *second));
   EXPECT_EQ(std::vector<std::string>(kWholeTree.begin() + 1, kWholeTree.end()), TreeLines(*second));
-}
-
-TEST_F(TreeListingTest, WithoutBrowseInterfaceTheTreeIsRefused) {
-  opcsim::ServerClass noBrowse;
-  noBrowse.browse = false;
-  opcsim::Options options;
-  options.classes = {noBrowse};
-  Start(options);
-  const auto root = NewRoot();
-  EXPECT_EQ(E_POINTER, client->GetOpcItemsTree("*", *root));
-  EXPECT_EQ(std::vector<std::string>{"Invalid NULL input pointer"}, log.Lines());
 }
 
 }  // namespace

@@ -35,17 +35,11 @@ class ValidateTagsTest : public BrowseTest {
   }
   // The temporary group was made as asked and removed again.
   void ExpectGroupCameAndWent() {
-    const opcsim::Call added = sim->Calls().Last(kAddGroup);
-    EXPECT_EQ("tmpGroupForValidation", added.Arg("name"));
-    EXPECT_EQ("1", added.Arg("active"));
-    EXPECT_EQ("100", added.Arg("updateRate"));
-    EXPECT_EQ("0", added.Arg("clientGroup"));
-    EXPECT_EQ("null", added.Arg("timeBias"));
-    EXPECT_EQ("null", added.Arg("deadband"));
-    EXPECT_EQ("0", added.Arg("lcid"));
-    EXPECT_EQ("IOPCItemMgt", added.Arg("iid"));
-    const opcsim::Call removed = sim->Calls().Last(kRemoveGroup);
-    EXPECT_EQ("1", removed.Arg("force"));
+    const std::map<std::string, std::string> asked = {
+        {"name", "tmpGroupForValidation"}, {"active", "1"},      {"updateRate", "100"}, {"clientGroup", "0"},
+        {"timeBias", "null"},              {"deadband", "null"}, {"lcid", "0"},         {"iid", "IOPCItemMgt"}};
+    for (const auto& [key, value] : asked) EXPECT_EQ(value, sim->Calls().Last(kAddGroup).Arg(key)) << key;
+    EXPECT_EQ("1", sim->Calls().Last(kRemoveGroup).Arg("force"));
     EXPECT_EQ(1u, Count(kRemoveGroup));
   }
 };
@@ -129,6 +123,7 @@ TEST_F(ValidateTagsTest, FailuresOfTheGroupAndOfItsItems) {
     } else {
       ExpectErrors(hr, {c.context});
     }
+    EXPECT_EQ(c.fault.Code(), sim->Calls().Last(c.fault.Method()).result);  // what the log saw returned
     EXPECT_EQ("||", Completion(list, 1));
     EXPECT_EQ(c.groupMade ? 1u : 0u, Count(kRemoveGroup));
   }

@@ -77,35 +77,32 @@ TEST_F(DiscoveryTest, EmptyCategoryAnswersSFalseAndCreatesNoList) {
   client.OpcStop();
 }
 
-TEST_F(DiscoveryTest, EnumerationFailuresNameTheCall) {
-  opcsim::Simulator sim;
-  VEMDcnOpcClient client;
-  QARListValQARUnicodeString* list = nullptr;
-  for (const char* method : {"IOPCServerList::EnumClassesOfCategories", "IEnumGUID::Reset", "IEnumGUID::Next"}) {
-    sim.Faults().Clear();
-    sim.Faults().Add(opcsim::Fault::Fail(method, E_UNEXPECTED));
+// Each failing step names itself, and no list is made.
+TEST_F(DiscoveryTest, FailuresNameTheCallAndMakeNoList) {
+  const struct {
+    bool serverList;
+    const char* failing;  // null: none
+    const char* context;
+  } cases[] = {
+      {false, nullptr, "CoCreateInstanceEx"},  // a host without the component
+      {true, "IOPCServerList::EnumClassesOfCategories", "IOPCServerList::EnumClassesOfCategories"},
+      {true, "IEnumGUID::Reset", "IEnumGUID::Reset"},
+      {true, "IEnumGUID::Next", "IEnumGUID::Next"},
+  };
+  for (const auto& c : cases) {
+    opcsim::Options options;
+    options.serverList = c.serverList;
+    opcsim::Simulator sim(options);
+    if (c.failing != nullptr) sim.Faults().Add(opcsim::Fault::Fail(c.failing, E_UNEXPECTED));
+    VEMDcnOpcClient client;
+    QARListValQARUnicodeString* list = nullptr;
     const ReportedError error = Reported(client.GetOpcServerList(&list));
-    ASSERT_TRUE(error.present) << method;
-    EXPECT_EQ(method, error.parameters[2]);  // the context names the failed call
+    ASSERT_TRUE(error.present) << c.context;
+    EXPECT_EQ(c.context, error.parameters[2]);
+    EXPECT_EQ(nullptr, list);
+    EXPECT_EQ(E_POINTER, client.GetOpcServerList(nullptr));
     client.OpcStop();
   }
-  EXPECT_EQ(nullptr, list);
-}
-
-TEST_F(DiscoveryTest, HostWithoutTheComponentFailsAtActivation) {
-  opcsim::Options options;
-  options.serverList = false;
-  opcsim::Simulator sim(options);
-  VEMDcnOpcClient client;
-  QARListValQARUnicodeString* list = nullptr;
-  const long hr = client.GetOpcServerList(&list);
-  EXPECT_TRUE(FAILED(hr));
-  const ReportedError error = Reported(hr);
-  ASSERT_TRUE(error.present);
-  EXPECT_EQ("CoCreateInstanceEx", error.parameters[2]);
-  EXPECT_EQ(nullptr, list);
-  EXPECT_EQ(E_POINTER, client.GetOpcServerList(nullptr));
-  client.OpcStop();
 }
 
 TEST_F(DiscoveryTest, AnEnumerationThatNeverEndsIsCutShort) {

@@ -97,24 +97,6 @@ TEST_F(ErrorTranslationTest, ConnectedServerDescribesItsOwnCodes) {
   EXPECT_EQ(S_OK, client.OpcStop());
 }
 
-TEST_F(ErrorTranslationTest, ConcatenationChainsTheMessages) {
-  VEMDcnOpcClient client;
-  VEMDcnOpcClientInspector view(client);
-  view.ConcatenateErrors(E_FAIL, "first", nullptr);  // no slot: nothing happens
-  VEMDcnOpcError* chain = nullptr;
-  view.ConcatenateErrors(E_FAIL, "first", &chain);
-  ASSERT_NE(nullptr, chain);
-  EXPECT_STREQ("VEMOPCERR02", chain->GetMsgId());
-  const std::string firstMessage = Utf8(chain->GetNLSMessage());
-  view.ConcatenateErrors(E_POINTER, "second", &chain);
-  ASSERT_NE(nullptr, chain);
-  EXPECT_STREQ("VEMOPCERR15", chain->GetMsgId());
-  ASSERT_EQ(2, chain->GetNLSParameterCount());
-  EXPECT_EQ(firstMessage, Utf8(chain->GetNLSParameter(1)));
-  EXPECT_NE(std::string::npos, Utf8(chain->GetNLSParameter(2)).find("second"));
-  chain->Release();
-}
-
 TEST_F(ErrorTranslationTest, ApplicationNameBecomesTheSourceContext) {
   VEMDcnOpcClient client;
   VEMDcnOpcClientInspector view(client);

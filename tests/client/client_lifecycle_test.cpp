@@ -119,17 +119,6 @@ TEST_F(LifecycleTest, FailedStartsNameTheCallAndKeepWhatTheyWereGiven) {
   }
 }
 
-TEST_F(LifecycleTest, ServerWithoutBrowsingConnectsWithBrowsingUnavailable) {
-  opcsim::ServerClass noBrowse;
-  noBrowse.browse = false;
-  opcsim::Simulator sim(WithClass(noBrowse));
-  VEMDcnOpcClient client;
-  EXPECT_EQ(S_OK, client.OpcStart(kProgId, "", 100, 0.0f));
-  EXPECT_EQ(0, client.OPCBrowserIsAvailable());
-  EXPECT_EQ(S_OK, client.OpcStop());
-  EXPECT_EQ(1, client.OPCBrowserIsAvailable());
-}
-
 TEST_F(LifecycleTest, GlobalInterfaceTableGoesWithTheFirstStartedStop) {
   opcsim::Simulator sim;
   VEMDcnOpcClient client(true);

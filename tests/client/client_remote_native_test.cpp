@@ -44,6 +44,9 @@ TEST_F(RemoteActivationTest, OtherNamesGoToThatHostAsWritten) {
   EXPECT_EQ(static_cast<DWORD>(CLSCTX_SERVER), NativeComLastActivationContext());
   EXPECT_EQ("PLANT-A", Utf8(view.HostName()));
   ASSERT_EQ(S_OK, client.OpcStop());
+  // A server of that host is not one of this machine's.
+  EXPECT_TRUE(Reported(client.OpcStart("OpcSim.DAServer.1", "", 100, 0.0f)).present);
+  EXPECT_EQ(S_OK, client.OpcStop());
 }
 
 TEST_F(RemoteActivationTest, UnknownHostIsReportedByTheServerListActivation) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "VEMDcnOpcClientConnection.h"
 #include "VEMDcnOpcError.h"
 #include "opcsim/simulator.h"
+#include "../support/apartment_test.h"
 
 // Friend of VEMDcnOpcClient: lets the tests look at what a host cannot see.
 class VEMDcnOpcClientInspector {
@@ -50,12 +52,6 @@ class VEMDcnOpcClientInspector {
   VEMDcnOpcError* GetError(long hr, const QARUnicodeString& context, IUnknown* object = nullptr) {
     return c._GetError(hr, context, object);
   }
-  void ConcatenateErrors(long hr, const QARUnicodeString& context, VEMDcnOpcError** error) {
-    c._ConcatenateErrors(hr, context, error);
-  }
-  void LogDuration(const char* prefix, LONGLONG start, unsigned int count, const char* format) {
-    c._LogDuration(prefix, start, count, format);
-  }
 
   // Groups and the subscription of the asynchronous one.
   const VEMDcnOpcGroup* Group(int position) const { return c._Groups()[position]; }
@@ -82,12 +78,31 @@ class VEMDcnOpcClientInspector {
 
 namespace clienttest {
 
+// Switches the client's trace for the clients made after it (null: unset).
+inline void SetTraceVariable(const char* value) {
+#ifdef _WIN32
+  _putenv_s("VEMDcnOpcClientLog", value == nullptr ? "" : value);
+#else
+  if (value == nullptr)
+    unsetenv("VEMDcnOpcClientLog");
+  else
+    setenv("VEMDcnOpcClientLog", value, 1);
+#endif
+}
+
 // UTF-8 text of a framework string, for readable assertions.
 inline std::string Utf8(const QARUnicodeString& text) { return text.ConvertToChar().ConvertToChar(); }
 
 // The error log in memory.
 class CapturedLog : public QARErrorLogCapture {
  public:
+  // The lines that contain the text, whole.
+  std::vector<std::string> Containing(const std::string& text) const {
+    std::vector<std::string> found;
+    for (const std::string& line : Lines())
+      if (line.find(text) != std::string::npos) found.push_back(line);
+    return found;
+  }
   size_t Count(const std::string& text) const {
     const std::vector<std::string> lines = Lines();
     return static_cast<size_t>(std::count(lines.begin(), lines.end(), text));
@@ -117,18 +132,13 @@ inline ReportedError Reported(long hr) {
   return result;
 }
 
-// The calling thread in a single-threaded apartment, the error log captured.
-// Every test ends with no simulator object alive.
-class ClientTest : public ::testing::Test {
+// The shared apartment fixture with the error log captured; a test that
+// switched the trace on leaves it off for the next.
+class ClientTest : public testsupport::ApartmentTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    QARError::QARCleanLastError();
-  }
   void TearDown() override {
-    QARError::QARCleanLastError();
-    CoUninitialize();
-    EXPECT_EQ(0, opcsim::LiveObjects());
+    SetTraceVariable(nullptr);
+    ApartmentTest::TearDown();
   }
 
   static opcsim::Options WithClass(opcsim::ServerClass serverClass) {

@@ -122,14 +122,6 @@ TEST(Interfaces, QueryInterfaceAnswersIUnknownAndClassNames) {
   }
   EXPECT_EQ(E_NOINTERFACE, gauge->QueryInterface("QARError", found.put_void()));
   EXPECT_EQ(E_POINTER, gauge->QueryInterface(IID_IUnknown, nullptr));
-
-  UINT count = 9;
-  EXPECT_EQ(S_OK, gauge->GetTypeInfoCount(&count));
-  EXPECT_EQ(0u, count);
-  EXPECT_EQ(E_NOTIMPL, gauge->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr));
-  EXPECT_EQ(gauge.get(), gauge->GetImpl());
-  EXPECT_EQ(1, gauge->IsEqual(gauge.get()));
-  EXPECT_EQ(0, gauge->IsNull());
 }
 
 TEST(MetaClasses, DescribeTheClassAndItsAncestors) {
@@ -142,13 +134,7 @@ TEST(MetaClasses, DescribeTheClassAndItsAncestors) {
   EXPECT_EQ(0, gauge.IsAKindOf(nullptr));
   EXPECT_EQ(0, Gauge().IsAKindOf("TestPressureGauge"));
 
-  QARMetaClass* meta = PressureGauge::MetaObject();
-  EXPECT_EQ(Gauge::MetaObject(), meta->GetParent());
-  EXPECT_STREQ("Tests", meta->GetFrameworkName());
-  EXPECT_STREQ("QARNull", meta->GetExtendedClassName());
-  EXPECT_EQ(QARImplementationClass, meta->GetTypeOfClass());
-  EXPECT_EQ(sizeof(PressureGauge), meta->GetInstanceSize());
-  EXPECT_EQ(meta, fct_FindMetaObject("TestPressureGauge"));
+  EXPECT_EQ(PressureGauge::MetaObject(), fct_FindMetaObject("TestPressureGauge"));
   EXPECT_EQ(nullptr, fct_FindMetaObject("NoSuchClass"));
 }
 

@@ -1,7 +1,6 @@
-// The asynchronous group: its writes, its subscription and the callback object.
+// The asynchronous group: its writes and its subscription.
 #include <algorithm>
 
-#include "VEMDcnOpcDataCallback.h"
 #include "group_test_support.h"
 
 using namespace grouptest;
@@ -99,23 +98,6 @@ TEST_F(AsyncTest, FrameworkErrorsRaisedInTheGuardedBlocks) {
   const Ids lines = log.Lines();
   EXPECT_EQ(2, std::count_if(lines.begin(), lines.end(),
                              [](const std::string& line) { return line.find("AssertionFailed:FALSE") == 0; }));
-}
-
-TEST(DataCallbackTest, AcceptsEverythingAndAnswersOnlyItsInterfaces) {
-  comown::com_ptr<VEMDcnOpcDataCallback> callback(new VEMDcnOpcDataCallback, comown::add_ref);
-  void* object = &callback;
-  EXPECT_EQ(E_NOINTERFACE, callback->QueryInterface(IID_IOPCServer, &object));
-  EXPECT_EQ(nullptr, object);
-  EXPECT_EQ(E_POINTER, callback->QueryInterface(IID_IUnknown, nullptr));
-  for (const IID* iid : {&IID_IUnknown, &IID_IOPCDataCallback}) {
-    comown::com_ptr<IUnknown> same;
-    EXPECT_EQ(S_OK, callback->QueryInterface(*iid, same.put_void()));
-    EXPECT_EQ(static_cast<IOPCDataCallback*>(callback.get()), static_cast<void*>(same.get()));
-  }
-  EXPECT_EQ(S_OK, callback->OnDataChange(0, 0, E_FAIL, E_FAIL, 0, nullptr, nullptr, nullptr, nullptr, nullptr));
-  EXPECT_EQ(S_OK, callback->OnReadComplete(1, 2, S_OK, S_OK, 3, nullptr, nullptr, nullptr, nullptr, nullptr));
-  EXPECT_EQ(S_OK, callback->OnWriteComplete(1, 2, S_FALSE, 3, nullptr, nullptr));
-  EXPECT_EQ(S_OK, callback->OnCancelComplete(1, 2));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 // The trace lines of reads and writes: one a call, with the count sent.
-#include <cstdlib>
 #include <regex>
 
 #include "group_test_support.h"
@@ -7,14 +6,6 @@
 using namespace grouptest;
 
 namespace {
-
-void SetTrace(const char* value) {
-#ifdef _WIN32
-  _putenv_s("VEMDcnOpcClientLog", value);
-#else
-  setenv("VEMDcnOpcClientLog", value, 1);
-#endif
-}
 
 class GroupTraceTest : public GroupTest {
  protected:
@@ -32,9 +23,9 @@ class GroupTraceTest : public GroupTest {
 };
 
 TEST_F(GroupTraceTest, EveryCallIsTimedWhateverItsOutcome) {
-  SetTrace("yes");
+  SetTraceVariable("yes");
   StartClient();
-  SetTrace("no");
+  SetTraceVariable("no");
   const Ids ids = {"Plant.Types.Int32", "Plant.Types.Double", "Plant.Types.String"};
   const unsigned long inputs = Defined({"VEM_APP_INPUTS", ids, {}, nullptr, 1, 1, 1});
   const unsigned long plain = Defined({"Plain", ids});

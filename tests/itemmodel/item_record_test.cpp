@@ -1,4 +1,4 @@
-// The item record: initial state, copies that own their value.
+// The item record: copies own their value.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -37,14 +37,6 @@ std::string Fields(const VEMDcnOpcItem& item) {
 const std::string kFilled = "Level|Plant.Tank1.Level|Plant.Tank1.|full|3|3735928559|7|5|1";
 
 }  // namespace
-
-TEST(ItemRecord, StartsEmpty) {
-  VEMDcnOpcItem item;
-  EXPECT_EQ(Fields(item), "|||VT_EMPTY|0|0|0|0|0");
-  EXPECT_EQ(Utf8(item.GetPelType()), "???");
-  EXPECT_EQ(Utf8(item.GetOpcType()), "???");
-  EXPECT_EQ(item.GetPelDirection(), 3);
-}
 
 TEST(ItemRecord, CopiesOwnTheirValue) {
   VEMDcnOpcItem* original = NewFilledItem();

@@ -28,15 +28,15 @@ DATE Utc(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
 
 }  // namespace
 
-TEST(ValueDate, WinterDatesAreOneHourAhead) {
-  EXPECT_EQ(DateText(0.75), "19:00:00");
-  EXPECT_EQ(DateText(Utc(2024, 1, 15, 8, 5, 9)), "09:05:09");
-}
-
-TEST(ValueDate, SummerDatesAreTwoHoursAhead) {
-  EXPECT_EQ(DateText(Utc(2024, 7, 1, 12, 30, 0)), "14:30:00");
-}
-
-TEST(ValueDate, OnlyTheTimeOfDayIsShownAcrossMidnight) {
-  EXPECT_EQ(DateText(Utc(2024, 12, 31, 23, 59, 58)), "00:59:58");
+TEST(ValueDate, OnlyTheLocalTimeOfDayIsShown) {
+  const struct {
+    DATE date;
+    const char* shown;
+  } cases[] = {
+      {0.75, "19:00:00"},                              // winter: one hour ahead
+      {Utc(2024, 1, 15, 8, 5, 9), "09:05:09"},
+      {Utc(2024, 7, 1, 12, 30, 0), "14:30:00"},        // summer: two hours ahead
+      {Utc(2024, 12, 31, 23, 59, 58), "00:59:58"},     // across midnight
+  };
+  for (const auto& c : cases) EXPECT_EQ(DateText(c.date), c.shown) << c.date;
 }

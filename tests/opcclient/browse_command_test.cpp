@@ -33,15 +33,6 @@ TEST_F(BrowseCommand, ListsTheDictionarySortedByItemID) {
   EXPECT_EQ("", result.err);
 }
 
-TEST_F(BrowseCommand, JsonAndCsvCarryTheSameRecords) {
-  const auto records = opcclient::Json::parse(Browse("*Tank1.Level", Format::Json).out);
-  EXPECT_EQ(opcclient::Json::parse(R"([{"itemId": "Plant.Area2.Tank1.Level", "name": "Level",
-      "path": "Plant.Area2.Tank1", "type": "VT_R8", "direction": "In/Out"}])"),
-            records);
-  EXPECT_EQ("Item ID,Name,Path,Type,Direction\r\nPlant.Area2.Tank1.Level,Level,Plant.Area2.Tank1,VT_R8,In/Out\r\n",
-            Browse("*Tank1.Level", Format::Csv).out);
-}
-
 // A type or an access filter: the records carry the filter that found them.
 TEST_F(BrowseCommand, FiltersByTypeAndAccess) {
   const auto doubles = opcclient::Json::parse(Browse("Plant.Area1.*", Format::Json, "VT_R8").out);

@@ -13,6 +13,7 @@
 #include "QARTestSupport.h"
 #include "commands.h"
 #include "opcsim/simulator.h"
+#include "../support/apartment_test.h"
 
 namespace opcclienttest {
 
@@ -41,18 +42,8 @@ inline opcclient::ServerChoice Named(const opcsim::Simulator& simulator) {
   return choice;
 }
 
-class CommandTest : public ::testing::Test {
+class CommandTest : public testsupport::ApartmentTest {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    QARError::QARCleanLastError();
-  }
-  void TearDown() override {
-    QARError::QARCleanLastError();
-    CoUninitialize();
-    EXPECT_EQ(0, opcsim::LiveObjects());
-  }
-
   opcclient::ServerChoice embedded;  // no server named: the embedded simulator
   QARErrorLogCapture log;
 };

@@ -34,12 +34,4 @@ TEST_F(ValidateCommand, GivesTypesAndDirectionsAndNamesTheRefusedTags) {
       result.err);
 }
 
-TEST_F(ValidateCommand, JsonSaysValidWithABoolean) {
-  const Result result = Validate({"Plant.ReadOnly.Serial"}, Format::Json);
-  EXPECT_EQ(opcclient::kSucceeded, result.code);
-  EXPECT_EQ(opcclient::Json::parse(R"([{"tag": "Plant.ReadOnly.Serial", "valid": true, "type": "uint32",
-      "opcType": "VT_UI4", "direction": "Out"}])"),
-            opcclient::Json::parse(result.out));
-}
-
 }  // namespace

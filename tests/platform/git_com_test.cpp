@@ -99,18 +99,3 @@ TEST_F(GlobalInterfaceTable, RegistrationsFromSeveralThreadsGetDistinctCookies) 
   first.insert(first.end(), second.begin(), second.end());
   for (DWORD cookie : first) EXPECT_EQ(S_OK, table_->RevokeInterfaceFromGlobal(cookie));
 }
-
-TEST(GlobalInterfaceTableOutsideCom, AThreadOutsideComCannotFetch) {
-  ComScope com(COINIT_APARTMENTTHREADED);
-  com_ptr<IGlobalInterfaceTable> table;
-  ASSERT_EQ(S_OK, CreateTable(table));
-  com_ptr<TestObject> object(new TestObject, comown::attach);
-  DWORD cookie = 0;
-  ASSERT_EQ(S_OK, table->RegisterInterfaceInGlobal(object.get(), IID_IUnknown, &cookie));
-  std::thread([&table, cookie] {
-    void* fetched = nullptr;
-    EXPECT_EQ(CO_E_NOTINITIALIZED, table->GetInterfaceFromGlobal(cookie, IID_IUnknown, &fetched));
-    EXPECT_EQ(nullptr, fetched);
-  }).join();
-  EXPECT_EQ(S_OK, table->RevokeInterfaceFromGlobal(cookie));
-}

@@ -19,6 +19,19 @@ inline std::string Ascii(BSTR text) {
   return out;
 }
 
+// A calendar time; the day of the week is left for the callee to ignore.
+inline SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0, WORD ms = 0) {
+  SYSTEMTIME st = {};
+  st.wYear = year;
+  st.wMonth = month;
+  st.wDay = day;
+  st.wHour = hour;
+  st.wMinute = minute;
+  st.wSecond = second;
+  st.wMilliseconds = ms;
+  return st;
+}
+
 // A value of type vt; set fills its field.
 template <class Set>
 com_variant Make(VARTYPE vt, Set set) {

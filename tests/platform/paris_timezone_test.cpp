@@ -6,17 +6,6 @@
 
 namespace {
 
-SYSTEMTIME Utc(WORD year, WORD month, WORD day, WORD hour, WORD minute = 0, WORD second = 0) {
-  SYSTEMTIME st = {};
-  st.wYear = year;
-  st.wMonth = month;
-  st.wDay = day;
-  st.wHour = hour;
-  st.wMinute = minute;
-  st.wSecond = second;
-  return st;
-}
-
 // Local time of a UTC time, as "YYYY-MM-DD hh:mm:ss wD" (D the day of the week).
 std::string LocalText(SYSTEMTIME utc, const TIME_ZONE_INFORMATION* zone = nullptr) {
   SYSTEMTIME local;
@@ -73,15 +62,15 @@ TEST(ParisTimeZone, SwitchesAtEachYearsTransitionsWithTodaysRules) {
   } cases[] = {
       // Paris kept its own mean time in 1899, but the conversion applies today's rules.
       {zero, "1899-12-30 19:00:00 w6"},
-      {Utc(1970, 6, 1, 0), "1970-06-01 02:00:00 w1"},
-      {Utc(2024, 1, 15, 12), "2024-01-15 13:00:00 w1"},
-      {Utc(2024, 7, 1, 12), "2024-07-01 14:00:00 w1"},
-      {Utc(2024, 3, 31, 0, 59, 59), "2024-03-31 01:59:59 w0"},
-      {Utc(2024, 3, 31, 1), "2024-03-31 03:00:00 w0"},
-      {Utc(2024, 10, 27, 0, 59, 59), "2024-10-27 02:59:59 w0"},
-      {Utc(2024, 10, 27, 1), "2024-10-27 02:00:00 w0"},
-      {Utc(2026, 12, 31, 23, 30), "2027-01-01 00:30:00 w5"},
-      {Utc(2024, 13, 1, 0), "failed"},
+      {Time(1970, 6, 1, 0), "1970-06-01 02:00:00 w1"},
+      {Time(2024, 1, 15, 12), "2024-01-15 13:00:00 w1"},
+      {Time(2024, 7, 1, 12), "2024-07-01 14:00:00 w1"},
+      {Time(2024, 3, 31, 0, 59, 59), "2024-03-31 01:59:59 w0"},
+      {Time(2024, 3, 31, 1), "2024-03-31 03:00:00 w0"},
+      {Time(2024, 10, 27, 0, 59, 59), "2024-10-27 02:59:59 w0"},
+      {Time(2024, 10, 27, 1), "2024-10-27 02:00:00 w0"},
+      {Time(2026, 12, 31, 23, 30), "2027-01-01 00:30:00 w5"},
+      {Time(2024, 13, 1, 0), "failed"},
   };
   for (const auto& c : cases) EXPECT_EQ(c.local, LocalText(c.utc));
 }

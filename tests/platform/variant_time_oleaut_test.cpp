@@ -5,18 +5,6 @@
 
 namespace {
 
-SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0, WORD ms = 0) {
-  SYSTEMTIME st = {};
-  st.wYear = year;
-  st.wMonth = month;
-  st.wDay = day;
-  st.wHour = hour;
-  st.wMinute = minute;
-  st.wSecond = second;
-  st.wMilliseconds = ms;
-  return st;
-}
-
 // "YYYY-MM-DD hh:mm:ss.mmm wD", D the day of the week (0 is Sunday).
 std::string Stamp(const SYSTEMTIME& st) {
   char text[64];

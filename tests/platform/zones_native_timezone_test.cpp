@@ -10,11 +10,7 @@
 namespace {
 
 int LocalHour(WORD year, WORD month, WORD day, WORD hour) {
-  SYSTEMTIME utc = {};
-  utc.wYear = year;
-  utc.wMonth = month;
-  utc.wDay = day;
-  utc.wHour = hour;
+  SYSTEMTIME utc = Time(year, month, day, hour);
   SYSTEMTIME local;
   if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) return -1;
   return local.wHour;

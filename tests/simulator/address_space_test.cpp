@@ -104,7 +104,7 @@ TEST_F(GeneratedSpace, BrowsesFlatWithItsSeparatorAndNoBranches) {
   EXPECT_EQ("Branch0/Branch0/Tag0", all.front());
   EXPECT_EQ("Branch2/Branch2/Tag3", all.back());
   EXPECT_EQ((std::vector<std::string>{"Branch0/Branch2/Tag0", "Branch1/Branch1/Tag3", "Branch2/Branch1/Tag2"}),
-            Browse(OPC_LEAF, "", VT_BOOL))
+            Browse(OPC_LEAF, VT_BOOL))
       << "types cycle through the eleven common ones";
   EXPECT_EQ(E_FAIL, browse_->ChangeBrowsePosition(OPC_BROWSE_DOWN, OLESTR("Branch0")));
   EXPECT_EQ(S_OK, browse_->ChangeBrowsePosition(OPC_BROWSE_TO, OLESTR("")));

@@ -1,4 +1,4 @@
-// Each kind of scripted fault, and servers that lack interfaces.
+// The rules that pick which call a fault hits, and servers that lack interfaces.
 #include "sim_test.h"
 
 using namespace simtest;
@@ -50,37 +50,6 @@ TEST_F(Faults, WhenRestrictsARuleToCallsWithGivenArgumentsAlsoWithTheLogOff) {
   sim_.Calls().Enable(true);
   EXPECT_FALSE(group.as<IOPCSyncIO>());
   EXPECT_EQ(1u, sim_.Calls().Count("IUnknown::QueryInterface"));
-}
-
-TEST_F(Faults, AnswerDoesTheWorkAndReturnsTheGivenCode) {
-  com_ptr<IOPCItemMgt> group = AddGroup("answer");
-  OPCHANDLE h = AddItems(group.get(), {"Plant.Types.Double"}).at(0);
-  sim_.Faults().Add(Fault::Answer("IOPCSyncIO::Write", OPC_S_CLAMP));
-  opcsim::Variant value = opcsim::variant::R8(9.5);
-  comown::task_values<HRESULT> errors;
-  EXPECT_EQ(OPC_S_CLAMP, group.as<IOPCSyncIO>()->Write(1, &h, value.get(), errors.put()));
-  ASSERT_TRUE(errors);
-  EXPECT_EQ(S_OK, errors[0]);
-  sim_.GetValue("Plant.Types.Double", &value);
-  EXPECT_EQ(9.5, value.get()->dblVal);
-}
-
-TEST_F(Faults, NullOutSucceedsWithoutAResultAndEmptyWithAnEmptyEnumerator) {
-  sim_.Faults().Add(Fault::NullOut("IOPCServer::AddGroup"));
-  OPCHANDLE h = 5;
-  DWORD revised = 5;
-  com_ptr<IUnknown> group;
-  EXPECT_EQ(S_OK, server_->AddGroup(OLESTR("g"), TRUE, 100, 0, nullptr, nullptr, 0, &h, &revised, IID_IUnknown,
-                                    group.put()));
-  EXPECT_FALSE(group);
-  sim_.Faults().Add(Fault::NullOut("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs", S_FALSE).OnCall(1));
-  com_ptr<IEnumString> e;
-  EXPECT_EQ(S_FALSE, browse_->BrowseOPCItemIDs(OPC_FLAT, OLESTR("*"), VT_EMPTY, 0, e.put()));
-  EXPECT_FALSE(e);
-  sim_.Faults().Add(Fault::Empty("IOPCBrowseServerAddressSpace::BrowseOPCItemIDs"));
-  HRESULT hr;
-  EXPECT_TRUE(Browse(OPC_BRANCH, "", VT_EMPTY, 0, &hr).empty());
-  EXPECT_EQ(S_FALSE, hr);
 }
 
 TEST_F(Faults, RefuseFailsTheNamedItemsOnly) {

@@ -1,5 +1,5 @@
-// The server-list component over the classes registered on a host, and the
-// registrations simulators share.
+// The registrations simulators share: the second keeps its class, ProgID and
+// server list when the first goes.
 #include <functional>
 #include <future>
 #include <memory>
@@ -53,31 +53,6 @@ class SimulatorThread {
 
 }  // namespace
 
-TEST(ServerList, ListsTheHostsClassesByCategoryWithTheirDetails) {
-  ComScope com;
-  opcsim::Options o;
-  o.classes.push_back(opcsim::ServerClass::Numbered(2));
-  o.classes[1].categories = {CATID_OPCDAServer30};
-  opcsim::Simulator sim(o);
-  {
-    com_ptr<IOPCServerList> list = ServerList();
-    std::vector<GUID> da20 = Classes(list.get(), CATID_OPCDAServer20);
-    ASSERT_EQ(1u, da20.size());
-    EXPECT_TRUE(IsEqualGUID(CLSID_OpcSimDAServer, da20[0]));
-    EXPECT_EQ(1u, Classes(list.get(), CATID_OPCDAServer30).size());
-    LPOLESTR progId = nullptr, userType = nullptr;
-    ASSERT_EQ(S_OK, list->GetClassDetails(da20[0], &progId, &userType));
-    EXPECT_EQ("OpcSim.DAServer.1", Take(progId));
-    EXPECT_EQ("Simulation OPC DA Server", Take(userType));
-    EXPECT_EQ(REGDB_E_CLASSNOTREG, list->GetClassDetails(CLSID_OpcServerList, &progId, &userType));
-    CLSID clsid = CLSID_NULL;
-    ASSERT_EQ(S_OK, list->CLSIDFromProgID(OLESTR("OpcSim.DAServer2.1"), &clsid));
-    EXPECT_TRUE(IsEqualGUID(o.classes[1].clsid, clsid));
-    EXPECT_EQ(CO_E_CLASSSTRING, list->CLSIDFromProgID(OLESTR("Nobody.Server.1"), &clsid));
-  }
-  EXPECT_EQ(0, opcsim::LiveObjects());
-}
-
 TEST(SharedRegistrations, TheSecondSimulatorKeepsItsClassProgIdAndServerListWhenTheFirstGoes) {
   const struct {
     const char* first;
@@ -102,6 +77,8 @@ TEST(SharedRegistrations, TheSecondSimulatorKeepsItsClassProgIdAndServerListWhen
       com_ptr<IOPCServerList> list = ServerList();
       ASSERT_TRUE(list);
       EXPECT_EQ(1u, Classes(list.get(), CATID_OPCDAServer20).size());
+      LPOLESTR progId = nullptr, userType = nullptr;  // a class the list does not have
+      EXPECT_EQ(REGDB_E_CLASSNOTREG, list->GetClassDetails(CLSID_OpcServerList, &progId, &userType));
       EXPECT_EQ(2u, second.Calls().Count("IOPCServerList::EnumClassesOfCategories")) << "served by the latest";
     }
     EXPECT_EQ(0, opcsim::LiveObjects());

@@ -12,9 +12,6 @@
 #include <objbase.h>
 #include <opcda.h>
 #include <opcerror.h>
-#ifdef _WIN32
-#include <olectl.h>
-#endif
 
 #include <comown.h>
 
@@ -42,8 +39,6 @@ class ComScope {
   HRESULT hr_;
 };
 
-// Takes a task-memory string the server handed out and gives its UTF-8 text.
-std::string Take(LPWSTR text);
 // The first n elements of a server's array of handles, errors or types; none without an array.
 template <class T>
 std::vector<T> Values(const comown::task_values<T>& values, std::size_t n) {
@@ -51,7 +46,7 @@ std::vector<T> Values(const comown::task_values<T>& values, std::size_t n) {
 }
 std::vector<std::string> ReadAll(IEnumString* e);  // one Next(1) at a time
 
-// A started simulator with one activated server (all four interfaces).
+// A started simulator with one activated server.
 class SimTest : public ::testing::Test {
  protected:
   explicit SimTest(opcsim::Options options = opcsim::Options());
@@ -63,15 +58,12 @@ class SimTest : public ::testing::Test {
   // Adds items with the given requested types; returns their server handles (0 for failures).
   std::vector<OPCHANDLE> AddItems(IOPCItemMgt* group, const std::vector<std::string>& ids,
                                   std::vector<HRESULT>* errors = nullptr, std::vector<VARTYPE> types = {});
-  std::vector<std::string> Browse(OPCBROWSETYPE type, const char* filter = "", VARTYPE vt = VT_EMPTY,
-                                  DWORD access = 0, HRESULT* hr = nullptr);
+  std::vector<std::string> Browse(OPCBROWSETYPE type, VARTYPE vt = VT_EMPTY);
 
   ComScope com_;
   opcsim::Simulator sim_;
   com_ptr<IOPCServer> server_;
-  com_ptr<IOPCCommon> common_;
   com_ptr<IOPCBrowseServerAddressSpace> browse_;
-  com_ptr<IOPCItemProperties> properties_;
   long taskMemory_ = 0;
 };
 
