@@ -21,6 +21,7 @@
 #include "VEMDcnOpcItemTreeNode.h"
 #include "native_com_ext.h"
 #include "opcsim/simulator.h"
+#include "soak_figures.h"
 
 namespace {
 
@@ -35,23 +36,8 @@ const char* const kSpace =
 const char* const kItems[] = {"Plant.Line1.Speed", "Plant.Line1.Count", "Plant.Line2.Running"};
 const unsigned kItemCount = 3;
 
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  long value = 0;
-  while (status >> key) {
-    if (key == "VmRSS:" && status >> value) return value;
-    status.ignore(256, '\n');
-  }
-  return -1;
-}
-
-struct Figures {
-  LONG taskBlocks;
-  long liveObjects;
-  long residentKiB;
-};
-Figures Measure() { return {NativeComLiveTaskAllocations(), opcsim::LiveObjects(), ResidentKiB()}; }
+using soak::Figures;
+using soak::Measure;
 
 // Allocator noise of a debug build, not a leak: a leak of a few bytes a
 // cycle shows as megabytes over the run.

@@ -13,31 +13,15 @@
 #include <fstream>
 
 #include "group_bench_support.h"
+#include "soak_figures.h"
 #include "native_com_ext.h"
 
 using namespace groupbench;
 
 namespace {
 
-// Resident set in KiB, from the kernel's own accounting.
-long ResidentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  long value = 0;
-  while (status >> key) {
-    if (key == "VmRSS:" && status >> value) return value;
-    status.ignore(256, '\n');
-  }
-  return -1;
-}
-
-struct Figures {
-  LONG taskBlocks;
-  long liveObjects;
-  long residentKiB;
-};
-
-Figures Measure() { return {NativeComLiveTaskAllocations(), opcsim::LiveObjects(), ResidentKiB()}; }
+using soak::Figures;
+using soak::Measure;
 
 // Allocator noise, not a leak: a leak of a single byte a cycle would show as
 // about a MiB over the run.
